@@ -1,0 +1,92 @@
+// The host adapter bound to the After Effects effect API: the services of CorvanthisHost
+// implemented on the host's callbacks, and the command switch. One object serves one entry call.
+#pragma once
+
+#include "host/corvanthis_host.h"
+#include "host/image_desc.h"
+#include "params/parameter_host_ae.h"
+#include "platform/lock.h"
+
+#include <atomic>
+#include <map>
+#include <string>
+
+using LayerInputs = std::map<std::string, ImageDesc>;
+
+class AfterEffectsHost : public CorvanthisHost, public xParameterHostAE {
+public:
+    AfterEffectsHost(std::string name, std::string category, std::string description);
+    ~AfterEffectsHost() override;
+
+    PF_Err progress(int32_t current, int32_t total, int32_t threadIndex) override;
+    void *allocate(std::size_t bytes) override;
+    void deallocate(void *pointer) override;
+    double currentFrame() override;
+    double framesPerSecond() override;
+    void frameRange(double &first, double &last) override;
+    bool hostFlag() override;
+    double frameOf(const std::string &name) override;
+    int32_t hostCode() override;
+    void setMessage(const std::string &text) override;
+
+    virtual PF_Err dispatch(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                            PF_LayerDef *output, void *extra);
+    virtual PF_Err about(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
+    virtual PF_Err globalSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                               PF_LayerDef *output);
+    virtual PF_Err globalSetdown(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                 PF_LayerDef *output);
+    virtual PF_Err sequenceSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                 PF_LayerDef *output);
+    virtual PF_Err sequenceResetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                   PF_LayerDef *output);
+    virtual PF_Err sequenceSetdown(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                   PF_LayerDef *output);
+    virtual PF_Err sequenceFlatten(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                   PF_LayerDef *output);
+    virtual PF_Err event(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output,
+                         void *extra);
+    virtual PF_Err arbitraryCallback(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                     PF_LayerDef *output, void *extra);
+    virtual PF_Err completelyGeneral(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                     PF_LayerDef *output, void *extra);
+    virtual PF_Err paramsSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                               PF_LayerDef *output);
+    virtual PF_Err userChangedParam(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                    PF_LayerDef *output, void *extra);
+    virtual PF_Err updateParamsUI(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                  PF_LayerDef *output, void *extra);
+    virtual PF_Err frameSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                              PF_LayerDef *output);
+    virtual PF_Err frameSetdown(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                PF_LayerDef *output);
+    virtual PF_Err render8(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) = 0;
+    virtual PF_Err render16(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) = 0;
+    virtual PF_Err render32(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) = 0;
+    virtual int32_t parameterCount();
+    virtual int32_t layerInput(int32_t n, std::string &name);
+
+    // The parameter objects' view of the current call.
+    PF_InData *currentInData() const override { return inData; }
+    PF_ParamDef *parameterRecord(int32_t index) const override;
+
+    PF_Err render(PF_InData *in_data, PF_ParamDef *params[], PF_LayerDef *output);
+    PF_Err smartPreRender(PF_InData *in_data, void *extra);
+    PF_Err smartRender(PF_InData *in_data, void *extra);
+
+    // The current call's records; valid only inside dispatch.
+    PF_InData *inData = nullptr;
+    PF_OutData *outData = nullptr;
+    PF_ParamDef **params = nullptr;
+    PF_LayerDef *output = nullptr;
+    void *extra = nullptr;
+    int32_t parameterCount_ = 0; // after numbering: the first free host index
+    platform::Lock memoryLock;
+    // Written by thread 0 only, read by pool threads: a whole value, no ordering needed.
+    std::atomic<int32_t> interruptCode{0};
+
+private:
+    void numberParameters();
+    bool hostHandlesAvailable() const;
+    PF_Err defaultCommand(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
+};

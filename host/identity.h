@@ -1,0 +1,37 @@
+// The effect's identity and capabilities, in one place: the run-time answers (about, global
+// setup) and the plug-in property list resource are both built from these constants.
+#pragma once
+
+#include "api/ae_types.h"
+
+#include <cstdint>
+
+namespace identity {
+
+inline constexpr char kEffectName[] = "Zephyrine";
+inline constexpr char kCategory[] = "Mirovanth";
+inline constexpr char kMatchName[] = "KVRT Zephyrine";
+inline constexpr char kDescription[] = "Rescales RGB values, read as xyz vectors, to unit length.\r"
+                                       "\r"
+                                       "Copyright 2026 the Zephyrine developers. All rights reserved.";
+
+inline constexpr int32_t kVersionMajor = 1;
+inline constexpr int32_t kVersionMinor = 0;
+inline constexpr int32_t kVersionBugfix = 0;
+
+inline constexpr PF_OutFlags kOutFlags = PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_SEND_UPDATE_PARAMS_UI;
+inline constexpr PF_OutFlags2 kOutFlags2 =
+    PF_OutFlag2_REVEALS_ZERO_ALPHA | PF_OutFlag2_SUPPORTS_SMART_RENDER | PF_OutFlag2_FLOAT_COLOR_AWARE;
+
+// The host's version word: major in three bits, then minor and bug-fix in four each, the
+// release stage (3) and build 0. A major of 8 or more wraps.
+constexpr uint32_t versionWord(int32_t major, int32_t minor, int32_t bugfix) {
+    return (static_cast<uint32_t>(major & 7) << 19) | (static_cast<uint32_t>(minor & 15) << 15) |
+           (static_cast<uint32_t>(bugfix & 15) << 11) | 0x600u;
+}
+
+inline constexpr uint32_t kVersionWord = versionWord(kVersionMajor, kVersionMinor, kVersionBugfix);
+
+static_assert(kOutFlags == 0x06000000 && kOutFlags2 == 0x00001480 && kVersionWord == 0x00080600);
+
+} // namespace identity

@@ -1,0 +1,18 @@
+// Host memory handles. The handle callbacks carry no effect reference, so the handles of
+// every simulated host live in one process-wide registry.
+#pragma once
+
+#include "api/effect_api.h"
+
+namespace hostsim {
+
+PF_Handle newHandle(A_u_longlong size);
+void *lockHandle(PF_Handle handle);
+void unlockHandle(PF_Handle handle);
+void disposeHandle(PF_Handle handle);
+A_u_longlong handleSize(PF_Handle handle);
+
+// Handles made and not yet disposed of, in the whole process.
+long outstandingHandles();
+
+} // namespace hostsim

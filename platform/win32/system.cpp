@@ -1,0 +1,13 @@
+#include "platform/system.h"
+
+#include <windows.h>
+
+namespace platform {
+
+int32_t processorCount() {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwNumberOfProcessors > 0 ? static_cast<int32_t>(info.dwNumberOfProcessors) : 1;
+}
+
+} // namespace platform

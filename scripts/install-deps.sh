@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs, on Debian 12 as root, whatever the builds and tests need and the machine lacks.
+# Does nothing when everything is there already.
+set -euo pipefail
+
+needed=()
+need() { # need PACKAGE TEST-COMMAND...
+    local package=$1
+    shift
+    "$@" >/dev/null 2>&1 || needed+=("$package")
+}
+has() { command -v "$1"; }
+
+need cmake has cmake
+need ninja-build has ninja
+need g++ has g++
+need binutils has objdump
+need googletest test -f /usr/src/googletest/CMakeLists.txt
+need mingw-w64 has x86_64-w64-mingw32-g++-posix
+need wine has wine
+need wine64 test -x /usr/lib/wine/wine64
+
+if ((${#needed[@]} > 0)); then
+    echo "installing: ${needed[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${needed[@]}"
+fi
