@@ -89,7 +89,9 @@ void AfterEffectsHost::setMessage(const std::string &text) {
 }
 
 PF_ParamDef *AfterEffectsHost::parameterRecord(int32_t index) const {
-    return params != nullptr && index >= 0 ? params[index] : nullptr;
+    // The host's array holds num_params entries; never read past it.
+    const bool inArray = index >= 0 && (inData == nullptr || index < inData->num_params);
+    return params != nullptr && inArray ? params[index] : nullptr;
 }
 
 int32_t AfterEffectsHost::parameterCount() { return parameterCount_; }

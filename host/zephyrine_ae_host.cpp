@@ -1,5 +1,15 @@
 #include "host/zephyrine_ae_host.h"
 
-PF_Err ZephyrineAEHost::render8(const ImageDesc &, const ImageDesc &, const LayerInputs &) { return noError(); }
-PF_Err ZephyrineAEHost::render16(const ImageDesc &, const ImageDesc &, const LayerInputs &) { return noError(); }
-PF_Err ZephyrineAEHost::render32(const ImageDesc &, const ImageDesc &, const LayerInputs &) { return noError(); }
+#include "filter/render_driver.h"
+
+PF_Err ZephyrineAEHost::render8(const ImageDesc &source, const ImageDesc &output, const LayerInputs &) {
+    return renderFilter<Pixel8>(*this, *this, source, output);
+}
+
+PF_Err ZephyrineAEHost::render16(const ImageDesc &source, const ImageDesc &output, const LayerInputs &) {
+    return renderFilter<Pixel16>(*this, *this, source, output);
+}
+
+PF_Err ZephyrineAEHost::render32(const ImageDesc &source, const ImageDesc &output, const LayerInputs &) {
+    return renderFilter<Pixel32>(*this, *this, source, output);
+}

@@ -1,0 +1,102 @@
+// The effect's filter over one pixel format: runs the vector arithmetic over bands of rows,
+// asking the host adapter after every row whether to go on.
+#pragma once
+
+#include "filter/corvanthis_filter.h"
+#include "filter/pixel_array.h"
+#include "filter/vector_transform.h"
+#include "host/corvanthis_host.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+template <class View> class ZephyrineFilter : public CorvanthisFilter {
+public:
+    using Pixel = typename View::PixelType;
+
+    explicit ZephyrineFilter(CorvanthisHost *host) : host(host) {}
+
+    // Runs every row of the input: one band per thread the host grants, bounded by the rows.
+    virtual PF_Err apply() {
+        host->noError();
+        int32_t threads = 1;
+        const PF_Err counted = host->getThreadCount(threads, input.height);
+        if (counted != host->noError()) {
+            return counted;
+        }
+        return host->runIterations(threads, IterationJob{this, rowsCallback}, -1);
+    }
+
+    // Processes band `job` of `jobCount` (rows divided evenly, the last band takes the rest).
+    virtual PF_Err applyRows(int32_t job, int32_t jobCount, int32_t threadIndex) {
+        const PF_Err success = host->noError();
+        const RowBand band = rowBand(job, jobCount);
+        if (band.begin >= band.end) {
+            return success;
+        }
+        // Never read or write outside either view, whatever sizes the host delivered.
+        const int32_t lastRow = std::min(band.end, std::max(output.height, 0));
+        const int32_t columns = input.hasData && output.hasData ? std::min(input.width, output.width) : 0;
+        for (int32_t y = band.begin; y < lastRow; ++y) {
+            processRow(y, columns);
+            const PF_Err answer = host->progress(0, 1, threadIndex);
+            if (answer != success) {
+                return answer;
+            }
+        }
+        return success;
+    }
+
+    // The IterationFunction handed to the host adapter; the context is the filter.
+    static int32_t rowsCallback(void *context, int32_t iteration, int32_t iterationCount, int32_t threadIndex) {
+        return static_cast<ZephyrineFilter *>(context)->applyRows(iteration, iterationCount, threadIndex);
+    }
+
+    CorvanthisHost *host;
+    View input;
+    View output;
+    VectorControls controls;
+
+private:
+    struct RowBand {
+        int32_t begin, end;
+    };
+
+    // Rows of a job: q = H / n in unsigned arithmetic, job i covers [i q, (i + 1) q).
+    RowBand rowBand(int32_t job, int32_t jobCount) const {
+        if (input.height <= 0 || jobCount <= 0 || job < 0 || job >= jobCount) {
+            return {0, 0};
+        }
+        const uint32_t rows = static_cast<uint32_t>(input.height);
+        const uint32_t perJob = rows / static_cast<uint32_t>(jobCount);
+        const auto begin = static_cast<uint32_t>(job) * perJob;
+        const uint32_t end = job == jobCount - 1 ? rows : begin + perJob;
+        return {static_cast<int32_t>(begin), static_cast<int32_t>(end)};
+    }
+
+    void processRow(int32_t y, int32_t columns) const {
+        const unsigned char *from = input.row(y);
+        unsigned char *to = output.row(y);
+        for (int32_t x = 0; x < columns; ++x, from += sizeof(Pixel), to += sizeof(Pixel)) {
+            processPixel(from, to);
+        }
+    }
+
+    void processPixel(const unsigned char *from, unsigned char *to) const {
+        using Layout = typename Pixel::ChannelLayout;
+        using T = typename Pixel::Channel;
+        // Hosts align rows as they like: copy channels in and out rather than cast the address.
+        T in[4];
+        std::memcpy(in, from, sizeof in);
+        const double alpha = Pixel::read(in[Layout::alpha]);
+        const Vector3 v = transformVector(controls, Pixel::read(in[Layout::red]), Pixel::read(in[Layout::green]),
+                                          Pixel::read(in[Layout::blue]));
+        T out[4];
+        out[Layout::alpha] = Pixel::write(alpha);
+        out[Layout::red] = Pixel::write(v.x);
+        out[Layout::green] = Pixel::write(v.y);
+        out[Layout::blue] = Pixel::write(v.z);
+        std::memcpy(to, out, sizeof out);
+    }
+};

@@ -1,0 +1,66 @@
+#include "hostsim/world.h"
+
+namespace hostsim {
+
+namespace {
+
+constexpr std::size_t kGuardBytes = 64;
+constexpr unsigned char kGuardPattern = 0xE7;
+
+} // namespace
+
+World::World(const WorldShape &shape)
+    : shape_(shape), stride_(shape.width * (shape.bitDepth / 2) + shape.padBytes),
+      buffer_(2 * kGuardBytes + static_cast<std::size_t>(stride_) * static_cast<std::size_t>(shape.height),
+              kGuardPattern) {
+    unsigned char *first = buffer_.data() + kGuardBytes;
+    if (shape.bottomUp && shape.height > 0) {
+        first += static_cast<std::ptrdiff_t>(shape.height - 1) * stride_;
+    }
+    layer_.data = reinterpret_cast<PF_PixelPtr>(first);
+    layer_.rowbytes = shape.bottomUp ? -stride_ : stride_;
+    layer_.width = shape.width;
+    layer_.height = shape.height;
+    layer_.world_flags = PF_WorldFlag_WRITEABLE | (shape.bitDepth == 16 ? PF_WorldFlag_DEEP : 0);
+    layer_.extent_hint = {0, 0, shape.width, shape.height};
+    layer_.pix_aspect_ratio = {1, 1};
+    fill(0);
+}
+
+unsigned char *World::rowStart(int32_t y) const {
+    return reinterpret_cast<unsigned char *>(layer_.data) + static_cast<std::ptrdiff_t>(y) * layer_.rowbytes;
+}
+
+void World::fill(unsigned char byte) {
+    for (int32_t y = 0; y < shape_.height; ++y) {
+        std::memset(rowStart(y), byte, static_cast<std::size_t>(shape_.width * bytesPerPixel()));
+    }
+}
+
+std::vector<unsigned char> World::contents() const {
+    std::vector<unsigned char> bytes;
+    const auto rowLength = static_cast<std::size_t>(shape_.width * bytesPerPixel());
+    for (int32_t y = 0; y < shape_.height; ++y) {
+        bytes.insert(bytes.end(), rowStart(y), rowStart(y) + rowLength);
+    }
+    return bytes;
+}
+
+bool World::guardsIntact() const {
+    const auto isGuard = [](unsigned char byte) { return byte == kGuardPattern; };
+    const unsigned char *begin = buffer_.data();
+    const unsigned char *end = begin + buffer_.size();
+    if (!std::all_of(begin, begin + kGuardBytes, isGuard) || !std::all_of(end - kGuardBytes, end, isGuard)) {
+        return false;
+    }
+    const auto rowLength = static_cast<std::ptrdiff_t>(shape_.width * bytesPerPixel());
+    for (int32_t y = 0; y < shape_.height; ++y) {
+        const unsigned char *padding = rowStart(y) + rowLength;
+        if (!std::all_of(padding, padding + shape_.padBytes, isGuard)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace hostsim

@@ -1,0 +1,62 @@
+// A host world (image) at 8, 16 or 32 bits per channel, with row padding, bottom-up rows and
+// guard bytes on request, so a test can tell whether anything outside the image was written.
+#pragma once
+
+#include "api/effect_api.h"
+
+#include <cstdint>
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace hostsim {
+
+struct WorldShape {
+    int32_t width = 0;
+    int32_t height = 0;
+    int bitDepth = 8;        // 8, 16 or 32
+    int32_t padBytes = 0;    // extra bytes at the end of every row
+    bool bottomUp = false;   // rows run backwards through memory (negative rowbytes)
+};
+
+class World {
+public:
+    explicit World(const WorldShape &shape);
+    World(const World &) = delete;
+    World &operator=(const World &) = delete;
+
+    PF_LayerDef &layer() { return layer_; }
+    const WorldShape &shape() const { return shape_; }
+    int32_t bytesPerPixel() const { return shape_.bitDepth / 2; }
+
+    // The four channels (alpha, red, green, blue) of a pixel, as the depth's channel type.
+    template <class T> T *channels(int32_t x, int32_t y) {
+        return reinterpret_cast<T *>(rowStart(y) + static_cast<std::ptrdiff_t>(x) * bytesPerPixel());
+    }
+    template <class T> void set(int32_t x, int32_t y, T a, T r, T g, T b) {
+        const T values[4] = {a, r, g, b};
+        std::memcpy(channels<T>(x, y), values, sizeof values);
+    }
+    template <class T> std::vector<T> get(int32_t x, int32_t y) {
+        std::vector<T> values(4);
+        std::memcpy(values.data(), channels<T>(x, y), 4 * sizeof(T));
+        return values;
+    }
+
+    // Sets every pixel byte (not the padding or the guards) to `byte`.
+    void fill(unsigned char byte);
+    // The pixel bytes row by row, without padding: two worlds of one shape compare equal by it.
+    std::vector<unsigned char> contents() const;
+    // True while the guards around the buffer and the row padding hold their pattern.
+    bool guardsIntact() const;
+
+private:
+    unsigned char *rowStart(int32_t y) const;
+
+    WorldShape shape_;
+    int32_t stride_;
+    std::vector<unsigned char> buffer_;
+    PF_LayerDef layer_{};
+};
+
+} // namespace hostsim

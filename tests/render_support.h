@@ -1,0 +1,69 @@
+// Test support for rendering: an adapter built as the entry point builds it, over a host
+// parameter array of the effect's eight controls, and descriptors of hostsim worlds.
+#pragma once
+
+#include "host/zephyrine_ae_host.h"
+#include "hostsim/parameter_array.h"
+#include "hostsim/world.h"
+
+#include <gtest/gtest.h>
+
+inline ImageDesc describe(hostsim::World &world) {
+    PF_LayerDef &layer = world.layer();
+    ImageDesc desc;
+    desc.data = layer.data;
+    desc.width = layer.width;
+    desc.height = layer.height;
+    desc.rowBytes = layer.rowbytes;
+    desc.bitDepth = world.shape().bitDepth;
+    desc.layerWidth = layer.width;
+    desc.layerHeight = layer.height;
+    desc.valid = true;
+    return desc;
+}
+
+// Host indexes of the controls.
+enum Control : PF_ParamIndex {
+    kTiltForward = 1,
+    kTiltSideways,
+    kTiltUpwards,
+    kInvertX,
+    kInvertY,
+    kInvertZ,
+    kInvertAll,
+    kTraditional
+};
+
+class RenderHarness {
+public:
+    RenderHarness() {
+        for (int i = 0; i < 3; ++i) {
+            parameters.append(hostsim::floatSliderRecord(0.0));
+        }
+        for (int i = 0; i < 5; ++i) {
+            parameters.append(hostsim::checkboxRecord(0));
+        }
+        in.num_params = parameters.size();
+        // Numbers the controls and stores the call's records, as every entry call does.
+        adapter.dispatch(PF_Cmd_EVENT, &in, &out, parameters.pointers(), nullptr, nullptr);
+    }
+
+    PF_Err render(const ImageDesc &source, const ImageDesc &output, int bitDepth) {
+        switch (bitDepth) {
+        case 8:
+            return adapter.render8(source, output, {});
+        case 16:
+            return adapter.render16(source, output, {});
+        default:
+            return adapter.render32(source, output, {});
+        }
+    }
+    PF_Err render(hostsim::World &source, hostsim::World &output) {
+        return render(describe(source), describe(output), source.shape().bitDepth);
+    }
+
+    hostsim::ParameterArray parameters;
+    PF_InData in{};
+    PF_OutData out{};
+    ZephyrineAEHost adapter{"Zephyrine", "Mirovanth", "text"};
+};
