@@ -1,7 +1,10 @@
 #include "host/after_effects_host.h"
 
+#include "diag/debug_log.h"
 #include "host/identity.h"
 #include "params/parameter_objects.h"
+#include "threads/thread_count.h"
+#include "threads/threaded_run.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,7 +18,11 @@ PF_Err AfterEffectsHost::progress(int32_t current, int32_t total, int32_t thread
     const PF_Err success = noError();
     if (threadIndex != 0) {
         // Only the host's own thread may call the host; the others pick up what it recorded.
-        return interruptCode.load(std::memory_order_relaxed) == success ? success : PF_Interrupt_CANCEL;
+        if (interruptCode.load(std::memory_order_relaxed) == success) {
+            return success;
+        }
+        logLine("Picking up progress interruption. Thread ID: ", threadIndex);
+        return PF_Interrupt_CANCEL;
     }
     if (inData == nullptr || inData->inter.progress == nullptr) {
         return success;
@@ -23,8 +30,41 @@ PF_Err AfterEffectsHost::progress(int32_t current, int32_t total, int32_t thread
     const PF_Err answer = inData->inter.progress(inData->effect_ref, current, total);
     if (answer != success) {
         interruptCode.store(answer, std::memory_order_relaxed);
+        logLine("PROGRESS Interrupt. Thread ID: ", 0);
     }
     return answer;
+}
+
+PF_Err AfterEffectsHost::getThreadCount(int32_t &count, int32_t limit) {
+    PF_Err result = noError();
+    count = 0;
+    const PF_UtilCallbacks *utils = inData != nullptr ? inData->utils : nullptr;
+    if (threadLimit > 0) {
+        count = threadLimit;
+    } else if (utils != nullptr && utils->iterate_generic != nullptr) {
+        // The host calls back once per processor it uses.
+        result = utils->iterate_generic(PF_Iterations_ONCE_PER_PROCESSOR, &count, countThreadsCallback);
+    } else {
+        return CorvanthisHost::getThreadCount(count, limit);
+    }
+    if (limit > 0) {
+        count = std::min(count, limit);
+    }
+    // Never more workers than the pool has slots, never fewer than one.
+    count = std::clamp(count, 1, 64);
+    return result;
+}
+
+PF_Err AfterEffectsHost::runIterations(int32_t iterationCount, const IterationJob &job, int32_t threadIndex) {
+    if (threadIndex < 0) {
+        const ThreadedRunClaim claim;
+        if (claim.owned()) {
+            interruptCode.store(noError(), std::memory_order_relaxed);
+            return CorvanthisHost::runIterations(iterationCount, job, -1);
+        }
+    }
+    // Another run owns the pool, or the caller is a worker itself: run here, one after another.
+    return runSerially(iterationCount, job, threadIndex, noError());
 }
 
 void *AfterEffectsHost::allocate(std::size_t bytes) {

@@ -21,6 +21,8 @@ public:
     PF_Err progress(int32_t current, int32_t total, int32_t threadIndex) override;
     void *allocate(std::size_t bytes) override;
     void deallocate(void *pointer) override;
+    PF_Err getThreadCount(int32_t &count, int32_t limit) override;
+    PF_Err runIterations(int32_t iterationCount, const IterationJob &job, int32_t threadIndex) override;
     double currentFrame() override;
     double framesPerSecond() override;
     void frameRange(double &first, double &last) override;

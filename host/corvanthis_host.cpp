@@ -1,7 +1,9 @@
 #include "host/corvanthis_host.h"
 
 #include "host/identity.h"
+#include "diag/debug_log.h"
 #include "platform/system.h"
+#include "threads/thread_pool.h"
 
 #include <algorithm>
 
@@ -29,7 +31,20 @@ PF_Err CorvanthisHost::getThreadCount(int32_t &count, int32_t limit) {
 
 PF_Err CorvanthisHost::runIterations(int32_t iterationCount, const IterationJob &job, int32_t threadIndex) {
     noError();
-    return runSerially(iterationCount, job, threadIndex, noError());
+    if (threadIndex >= 0) {
+        return runSerially(iterationCount, job, threadIndex, noError());
+    }
+    // The pool is sized to every thread the host uses; the iterations are bounded by the caller.
+    int32_t poolSize = 1;
+    getThreadCount(poolSize, -1);
+    debugLog();
+    ThreadPool &pool = threadPool();
+    if (!pool.init(poolSize)) {
+        // No threads could be started: the frame still renders, on the calling thread, which
+        // as thread 0 still asks the host for progress.
+        return runSerially(iterationCount, job, 0, noError());
+    }
+    return pool.iterate(iterationCount, job);
 }
 
 double CorvanthisHost::currentFrame() { return 0.0; }

@@ -2,9 +2,13 @@
 
 #include "hostsim/host_handles.h"
 
+#include "platform/system.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 namespace hostsim {
 
@@ -20,9 +24,15 @@ int ansiSprintf(A_char *destination, const A_char *format, ...) {
 
 A_char *ansiStrcpy(A_char *destination, const A_char *source) { return std::strcpy(destination, source); }
 
+thread_local HostSim *currentHost = nullptr;
+
 } // namespace
 
+HostSim::Current::Current(HostSim &host) : previous_(currentHost) { currentHost = &host; }
+HostSim::Current::~Current() { currentHost = previous_; }
+
 HostSim::HostSim(PF_FilterProc entry) : entry_(entry) {
+    script_.processors = platform::processorCount();
     in_.inter.checkout_param = checkoutParam;
     in_.inter.checkin_param = checkinParam;
     in_.inter.add_param = addParam;
@@ -35,6 +45,7 @@ HostSim::HostSim(PF_FilterProc entry) : entry_(entry) {
     utils_.host_get_handle_size = handleSize;
     utils_.ansi.sprintf = ansiSprintf;
     utils_.ansi.strcpy = ansiStrcpy;
+    utils_.iterate_generic = iterateGeneric;
     in_.utils = &utils_;
 
     in_.effect_ref = reinterpret_cast<PF_ProgPtr>(this);
@@ -59,6 +70,7 @@ PF_Err HostSim::send(PF_Cmd cmd, void *extra) { return send(cmd, parameters_.poi
 
 PF_Err HostSim::send(PF_Cmd cmd, PF_ParamDef **params, void *extra) {
     in_.num_params = parameters_.size();
+    const Current current(*this);
     return entry_(cmd, &in_, &out_, params, &output_, extra);
 }
 
@@ -101,6 +113,39 @@ PF_Err HostSim::progress(PF_ProgPtr ref, A_long, A_long) {
     HostSim &host = from(ref);
     const int call = ++host.seen_.progressCalls;
     return call >= host.script_.progressAnswerFromCall ? host.script_.progressAnswer : PF_Err_NONE;
+}
+
+PF_Err HostSim::iterateGeneric(A_long iterations, void *refcon, PF_IterateGenericFunc function) {
+    HostSim *host = currentHost;
+    if (host == nullptr || function == nullptr) {
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    ++host->seen_.iterateGenericCalls;
+    if (host->script_.iterateGenericError != PF_Err_NONE) {
+        return host->script_.iterateGenericError;
+    }
+    const A_long count = iterations == PF_Iterations_ONCE_PER_PROCESSOR ? host->script_.processors : iterations;
+    if (!host->script_.iterateConcurrently) {
+        PF_Err result = PF_Err_NONE;
+        for (A_long i = 0; i < count && result == PF_Err_NONE; ++i) {
+            result = function(refcon, 0, i, count);
+        }
+        return result;
+    }
+    std::vector<PF_Err> results(static_cast<std::size_t>(count > 0 ? count : 0), PF_Err_NONE);
+    std::vector<std::thread> threads;
+    for (A_long i = 0; i < count; ++i) {
+        threads.emplace_back([&, i] { results[static_cast<std::size_t>(i)] = function(refcon, i, i, count); });
+    }
+    for (std::thread &thread : threads) {
+        thread.join();
+    }
+    for (PF_Err result : results) {
+        if (result != PF_Err_NONE) {
+            return result;
+        }
+    }
+    return PF_Err_NONE;
 }
 
 } // namespace hostsim

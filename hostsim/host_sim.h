@@ -24,6 +24,7 @@ struct Observations {
     std::vector<PF_ParamDef> addedParameters;
     std::vector<PF_ParamIndex> addIndexes;
     int progressCalls = 0;
+    int iterateGenericCalls = 0;
 
     int checkoutBalance() const { return static_cast<int>(checkouts.size()) - checkins; }
 };
@@ -35,6 +36,9 @@ struct Script {
     int addParamErrorFromCall = 1;         // ... from this call on (1 = the first)
     PF_Err progressAnswer = PF_Err_NONE;   // returned by progress ...
     int progressAnswerFromCall = 1;        // ... from this call on
+    int processors;                        // iterate_generic calls back once per processor
+    bool iterateConcurrently = false;      // ... each call on a thread of its own
+    PF_Err iterateGenericError = PF_Err_NONE; // returned by iterate_generic without calling back
 };
 
 class HostSim {
@@ -55,6 +59,19 @@ public:
     Script &script() { return script_; }
     const Observations &seen() const { return seen_; }
 
+    // Makes this the host whose script answers the callbacks that carry no effect reference
+    // (iterate_generic), on the calling thread, while the returned scope lives. send() does it.
+    class Current {
+    public:
+        explicit Current(HostSim &host);
+        ~Current();
+        Current(const Current &) = delete;
+        Current &operator=(const Current &) = delete;
+
+    private:
+        HostSim *previous_;
+    };
+
     // Sets the effect-API version and the application the host claims to be.
     void claimVersion(A_short major, A_short minor);
     void claimApplication(A_long applicationId) { in_.appl_id = applicationId; }
@@ -66,6 +83,7 @@ private:
     static PF_Err checkinParam(PF_ProgPtr ref, PF_ParamDef *param);
     static PF_Err addParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDef *def);
     static PF_Err progress(PF_ProgPtr ref, A_long current, A_long total);
+    static PF_Err iterateGeneric(A_long iterations, void *refcon, PF_IterateGenericFunc function);
 
     PF_FilterProc entry_;
     PF_InData in_{};

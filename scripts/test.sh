@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-presets=(linux linux-asan windows)
+presets=(linux linux-asan linux-tsan windows)
 jobs=$(nproc)
 for preset in "${presets[@]}"; do
     echo "=== build: $preset"
@@ -18,9 +18,10 @@ done
 # fraction of a second instead of paying Wine's start-up.
 export WINEDEBUG=-all
 export WINEPREFIX="$PWD/build/wineprefix"
-wineboot --init >/dev/null 2>&1 || true
+mkdir -p "$WINEPREFIX"
 wineserver -p
 trap 'wineserver -k || true' EXIT
+wineboot --init >/dev/null 2>&1
 
 status=0
 for preset in "${presets[@]}"; do

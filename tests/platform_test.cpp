@@ -90,17 +90,38 @@ TEST(Thread, WaitOnNoThreadFails) {
     EXPECT_EQ(waitForThread(nullptr), WaitResult::failed);
 }
 
-TEST(Thread, HandleOfARunningThreadCanBeClosed) {
+TEST(Thread, CloseWaitsForAThreadOnItsWayOut) {
     ManualResetEvent event;
     std::atomic<bool> released{false};
     std::pair<ManualResetEvent *, std::atomic<bool> *> pair{&event, &released};
     ThreadHandle thread = createThread(waitForEventThenFlag, &pair);
     ASSERT_NE(thread, nullptr);
-    closeThread(thread);
     event.set();
-    while (!released.load()) {
-    }
-    SUCCEED();
+    closeThread(thread);
+#if !defined(_WIN32)
+    EXPECT_TRUE(released.load()) << "POSIX joins: the thread has finished its routine";
+#endif
+}
+
+TEST(Thread, CreationSeamFailsOrEndsThreadsAtOnce) {
+    std::atomic<bool> ran{false};
+    const auto mark = [](void *flag) -> uint32_t {
+        static_cast<std::atomic<bool> *>(flag)->store(true);
+        return 0;
+    };
+    setThreadCreationForTesting(ThreadCreation::fails);
+    EXPECT_EQ(createThread(mark, &ran), nullptr);
+    setThreadCreationForTesting(ThreadCreation::endsAtOnce);
+    ThreadHandle ended = createThread(mark, &ran);
+    ASSERT_NE(ended, nullptr);
+    EXPECT_EQ(waitForThread(ended), WaitResult::signaled);
+    closeThread(ended);
+    EXPECT_FALSE(ran.load()) << "the routine never ran";
+    setThreadCreationForTesting(ThreadCreation::normal);
+    ThreadHandle normal = createThread(mark, &ran);
+    EXPECT_EQ(waitForThread(normal), WaitResult::signaled);
+    closeThread(normal);
+    EXPECT_TRUE(ran.load());
 }
 
 TEST(System, ProcessorCountIsPositive) { EXPECT_GE(processorCount(), 1); }

@@ -196,7 +196,7 @@ TEST(RenderDriver, ThreadCountErrorStopsBeforeAnyPixel) {
 TEST(RenderDriver, MissingParameterRecordsRenderWithDefaults) {
     // A host that hands over no parameter array renders as if every control were at its default.
     RenderHarness harness;
-    harness.adapter.dispatch(PF_Cmd_EVENT, &harness.in, &harness.out, nullptr, nullptr, nullptr);
+    harness.adapter.dispatch(PF_Cmd_EVENT, &harness.sim.inData(), &harness.sim.outData(), nullptr, nullptr, nullptr);
     hostsim::World source({1, 1, 8}), output({1, 1, 8});
     source.set<uint8_t>(0, 0, 255, 128, 128, 255);
     EXPECT_EQ(harness.render(source, output), PF_Err_NONE);

@@ -1,9 +1,9 @@
-// Test support for rendering: an adapter built as the entry point builds it, over a host
-// parameter array of the effect's eight controls, and descriptors of hostsim worlds.
+// Test support for rendering: an adapter built as the entry point builds it, over the records
+// of a simulated host with a parameter array of the effect's eight controls.
 #pragma once
 
 #include "host/zephyrine_ae_host.h"
-#include "hostsim/parameter_array.h"
+#include "hostsim/host_sim.h"
 #include "hostsim/world.h"
 
 #include <gtest/gtest.h>
@@ -43,12 +43,13 @@ public:
         for (int i = 0; i < 5; ++i) {
             parameters.append(hostsim::checkboxRecord(0));
         }
-        in.num_params = parameters.size();
+        sim.inData().num_params = parameters.size();
         // Numbers the controls and stores the call's records, as every entry call does.
-        adapter.dispatch(PF_Cmd_EVENT, &in, &out, parameters.pointers(), nullptr, nullptr);
+        adapter.dispatch(PF_Cmd_EVENT, &sim.inData(), &sim.outData(), parameters.pointers(), nullptr, nullptr);
     }
 
     PF_Err render(const ImageDesc &source, const ImageDesc &output, int bitDepth) {
+        const hostsim::HostSim::Current current(sim);
         switch (bitDepth) {
         case 8:
             return adapter.render8(source, output, {});
@@ -62,8 +63,7 @@ public:
         return render(describe(source), describe(output), source.shape().bitDepth);
     }
 
-    hostsim::ParameterArray parameters;
-    PF_InData in{};
-    PF_OutData out{};
+    hostsim::HostSim sim{nullptr};
+    hostsim::ParameterArray &parameters = sim.parameters();
     ZephyrineAEHost adapter{"Zephyrine", "Mirovanth", "text"};
 };

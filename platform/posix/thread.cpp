@@ -1,7 +1,6 @@
 #include "platform/thread.h"
 #include "platform/posix/signal_state.h"
 
-#include <atomic>
 #include <new>
 #include <pthread.h>
 
@@ -9,8 +8,6 @@ namespace platform {
 
 namespace {
 
-// Shared by the thread and its handle; whichever lets go last frees it, so closing the
-// handle of a running thread is as safe as CloseHandle is on Windows.
 struct PosixThread {
     PosixThread(ThreadRoutine routine, void *argument) : routine(routine), argument(argument) {}
 
@@ -18,26 +15,21 @@ struct PosixThread {
     void *argument;
     pthread_t id{};
     SignalState ended;
-    std::atomic<int> owners{2};
 };
-
-void release(PosixThread *thread) {
-    if (thread->owners.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-        delete thread;
-    }
-}
 
 void *runThread(void *record) {
     auto *thread = static_cast<PosixThread *>(record);
     thread->routine(thread->argument);
     thread->ended.set();
-    release(thread);
     return nullptr;
 }
 
 } // namespace
 
 ThreadHandle createThread(ThreadRoutine routine, void *argument) {
+    if (!applyThreadCreationSetting(routine, argument)) {
+        return nullptr;
+    }
     auto *thread = new (std::nothrow) PosixThread(routine, argument);
     if (thread == nullptr) {
         return nullptr;
@@ -46,7 +38,6 @@ ThreadHandle createThread(ThreadRoutine routine, void *argument) {
         delete thread;
         return nullptr;
     }
-    pthread_detach(thread->id);
     return thread;
 }
 
@@ -59,7 +50,9 @@ WaitResult waitForThread(ThreadHandle thread, WaitTime time) {
 
 void closeThread(ThreadHandle thread) {
     if (thread != nullptr) {
-        release(static_cast<PosixThread *>(thread));
+        auto *posixThread = static_cast<PosixThread *>(thread);
+        pthread_join(posixThread->id, nullptr);
+        delete posixThread;
     }
 }
 

@@ -21,6 +21,9 @@ DWORD WINAPI startThread(void *record) {
 } // namespace
 
 ThreadHandle createThread(ThreadRoutine routine, void *argument) {
+    if (!applyThreadCreationSetting(routine, argument)) {
+        return nullptr;
+    }
     // ThreadRoutine and LPTHREAD_START_ROUTINE differ in type only on paper; a small record keeps
     // the call well defined without a cast between function types.
     auto *record = new StartRecord{routine, argument};
