@@ -15,11 +15,6 @@
 
 namespace {
 
-std::vector<std::string> linesFrom(std::size_t first) {
-    const std::vector<std::string> lines = test_home::logLines();
-    return std::vector<std::string>(lines.begin() + static_cast<long>(std::min(first, lines.size())), lines.end());
-}
-
 // Splits off the lines the pool threads write at their own pace.
 std::vector<std::string> withoutStartedLines(const std::vector<std::string> &lines, std::set<std::string> &started) {
     std::vector<std::string> rest;
@@ -62,7 +57,7 @@ TEST(PoolLog, FirstRenderOnFourProcessors) {
     hostsim::World output({3, 8, 8});
     ASSERT_EQ(renderFrame(harness, 3, 8, output), PF_Err_NONE);
     std::set<std::string> started;
-    const std::vector<std::string> lines = withoutStartedLines(linesFrom(0), started);
+    const std::vector<std::string> lines = withoutStartedLines(test_home::logLinesFrom(0), started);
     std::vector<std::string> expected = {"ThreadPool::ThreadPool()", "ThreadPool::init ()",
                                          "    threads successfully initiated"};
     expected.insert(expected.end(), kIterateBlock.begin(), kIterateBlock.end());
@@ -77,7 +72,7 @@ TEST(PoolLog, LaterRenderWritesInitAndTheSameIterateBlock) {
     hostsim::World output({3, 8, 8});
     ASSERT_EQ(renderFrame(harness, 3, 8, output), PF_Err_NONE);
     std::set<std::string> started;
-    const std::vector<std::string> lines = withoutStartedLines(linesFrom(mark), started);
+    const std::vector<std::string> lines = withoutStartedLines(test_home::logLinesFrom(mark), started);
     std::vector<std::string> expected = {"ThreadPool::init ()"};
     expected.insert(expected.end(), kIterateBlock.begin(), kIterateBlock.end());
     EXPECT_EQ(lines, expected);
@@ -105,7 +100,7 @@ TEST(PoolLog, CancelOnTheFirstRowOfThreadZero) {
         break;
     }
 
-    const std::vector<std::string> lines = linesFrom(mark);
+    const std::vector<std::string> lines = test_home::logLinesFrom(mark);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "    PROGRESS Interrupt. Thread ID: 0"), 1);
     std::set<std::string> pickUps;
     for (const std::string &line : lines) {
@@ -128,7 +123,7 @@ TEST(PoolLog, AHostThatNeverCancelsSeesEveryRowAndNoProgressLine) {
     hostsim::World output({4, 400, 8});
     EXPECT_EQ(renderFrame(harness, 4, 400, output), PF_Err_NONE);
     EXPECT_EQ(unwrittenRows(output), 0);
-    for (const std::string &line : linesFrom(mark)) {
+    for (const std::string &line : test_home::logLinesFrom(mark)) {
         EXPECT_EQ(line.find("PROGRESS"), std::string::npos);
         EXPECT_EQ(line.find("Picking up"), std::string::npos);
     }
@@ -141,7 +136,7 @@ TEST(PoolLog, OneProcessorRunsOnTheCallingThreadAlone) {
     const std::size_t mark = test_home::logLines().size();
     hostsim::World output({3, 8, 8});
     ASSERT_EQ(renderFrame(harness, 3, 8, output), PF_Err_NONE);
-    const std::vector<std::string> lines = linesFrom(mark);
+    const std::vector<std::string> lines = test_home::logLinesFrom(mark);
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ(lines[0], "ThreadPool::init ()");
     EXPECT_EQ(lines[1], "    ThreadPool::free ()") << "the old threads are stopped one level deeper";

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -60,6 +61,11 @@ std::vector<std::string> logLines() {
         lines.push_back(line);
     }
     return lines;
+}
+
+std::vector<std::string> logLinesFrom(std::size_t first) {
+    const std::vector<std::string> lines = logLines();
+    return std::vector<std::string>(lines.begin() + static_cast<long>(std::min(first, lines.size())), lines.end());
 }
 
 } // namespace test_home

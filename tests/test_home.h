@@ -17,6 +17,8 @@ std::string logPath();
 void switchLogOn();
 // Every line of the log file, without line ends.
 std::vector<std::string> logLines();
+// The lines from line `first` (0-based) on: what was written since the count was taken.
+std::vector<std::string> logLinesFrom(std::size_t first);
 
 // Sets or removes an environment variable in this process.
 void setVariable(const char *name, const std::string &value);

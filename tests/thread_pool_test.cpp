@@ -36,11 +36,6 @@ struct Recorder {
     IterationJob asJob() { return IterationJob{this, job}; }
 };
 
-std::vector<std::string> linesFrom(std::size_t first) {
-    const std::vector<std::string> lines = test_home::logLines();
-    return std::vector<std::string>(lines.begin() + static_cast<long>(std::min(first, lines.size())), lines.end());
-}
-
 } // namespace
 
 TEST(ThreadPool, OneWorkerRunsEveryIterationInOrder) {
@@ -138,7 +133,7 @@ TEST(ThreadPool, SecondInitWithTheSameCountTouchesNoThread) {
     ASSERT_TRUE(pool.init(3));
     const std::size_t mark = test_home::logLines().size();
     ASSERT_TRUE(pool.init(3));
-    EXPECT_EQ(linesFrom(mark), std::vector<std::string>{"ThreadPool::init ()"});
+    EXPECT_EQ(test_home::logLinesFrom(mark), std::vector<std::string>{"ThreadPool::init ()"});
 }
 
 TEST(ThreadPool, FreeFromInitIsIndentedUnderIt) {
@@ -147,7 +142,7 @@ TEST(ThreadPool, FreeFromInitIsIndentedUnderIt) {
     ASSERT_TRUE(pool.init(2));
     const std::size_t mark = test_home::logLines().size();
     ASSERT_TRUE(pool.init(3));
-    const std::vector<std::string> lines = linesFrom(mark);
+    const std::vector<std::string> lines = test_home::logLinesFrom(mark);
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[0], "ThreadPool::init ()");
     EXPECT_EQ(lines[1], "    ThreadPool::free ()");
@@ -181,7 +176,7 @@ TEST(ThreadPool, TeardownAfterTheSystemEndedTheThreadsDoesNotHang) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         mark = test_home::logLines().size();
     }
-    const std::vector<std::string> lines = linesFrom(mark);
+    const std::vector<std::string> lines = test_home::logLinesFrom(mark);
     EXPECT_EQ(lines, (std::vector<std::string>{"ThreadPool::~ThreadPool()", "    ThreadPool::free ()",
                                                "        wait for thread 1 timed out",
                                                "        wait for thread 2 timed out",
