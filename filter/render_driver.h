@@ -7,20 +7,11 @@
 #include "host/image_desc.h"
 #include "params/zephyrine_parameters.h"
 
-#include <cfloat>
-#include <cmath>
-#include <limits>
+#include "params/numeric_conversions.h"
 
 // The host keeps slider values as doubles, but the tilts take effect at single precision:
-// 0.1 acts as 0.100000001490116. Defined for every double (a plain narrowing of a value beyond
-// the float range is undefined).
-inline double throughSinglePrecision(double value) {
-    constexpr double kOverflow = static_cast<double>(FLT_MAX) + 0x1p103; // rounds to infinity from here on
-    if (std::fabs(value) >= kOverflow) {
-        return std::copysign(std::numeric_limits<double>::infinity(), value);
-    }
-    return static_cast<double>(static_cast<float>(value));
-}
+// 0.1 acts as 0.100000001490116.
+inline double throughSinglePrecision(double value) { return static_cast<double>(narrowToFloat(value)); }
 
 template <class Pixel>
 PF_Err renderFilter(CorvanthisHost &host, const ZephyrineParameters &parameters, const ImageDesc &source,

@@ -135,5 +135,3 @@ PF_ParamDef *AfterEffectsHost::parameterRecord(int32_t index) const {
 }
 
 int32_t AfterEffectsHost::parameterCount() { return parameterCount_; }
-
-int32_t AfterEffectsHost::layerInput(int32_t, std::string &) { return -1; }

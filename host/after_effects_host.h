@@ -13,6 +13,22 @@
 
 using LayerInputs = std::map<std::string, ImageDesc>;
 
+// What a render command learned about a checked-out layer before the descriptors are built.
+struct LayerInput {
+    int32_t originX = 0;
+    int32_t originY = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    PF_LayerDef *world = nullptr;
+};
+
+// A time in the units of PF_InData current_time, time_step and time_scale.
+struct InputTime {
+    A_long time = 0;
+    A_long timeStep = 0;
+    A_u_long timeScale = 0;
+};
+
 class AfterEffectsHost : public CorvanthisHost, public xParameterHostAE {
 public:
     AfterEffectsHost(std::string name, std::string category, std::string description);
@@ -66,15 +82,17 @@ public:
     virtual PF_Err render16(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) = 0;
     virtual PF_Err render32(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) = 0;
     virtual int32_t parameterCount();
-    virtual int32_t layerInput(int32_t n, std::string &name);
+    virtual void inputTime(PF_InData *in_data, PF_ParamDef *params[], InputTime &time);
 
     // The parameter objects' view of the current call.
     PF_InData *currentInData() const override { return inData; }
     PF_ParamDef *parameterRecord(int32_t index) const override;
+    void setParamEnabled(int32_t index, bool enabled) override;
 
     PF_Err render(PF_InData *in_data, PF_ParamDef *params[], PF_LayerDef *output);
     PF_Err smartPreRender(PF_InData *in_data, void *extra);
     PF_Err smartRender(PF_InData *in_data, void *extra);
+    PF_Err renderWorlds(int32_t bitDepth, const LayerInput &source, PF_LayerDef &output);
 
     // The current call's records; valid only inside dispatch.
     PF_InData *inData = nullptr;

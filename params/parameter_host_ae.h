@@ -9,6 +9,8 @@ public:
     virtual PF_InData *currentInData() const = 0;
     // The record at a host index in the current parameter array, or null when the host gave none.
     virtual PF_ParamDef *parameterRecord(int32_t index) const = 0;
+    // Greys the control at a host index out, or back in.
+    virtual void setParamEnabled(int32_t index, bool enabled) = 0;
 
 protected:
     ~xParameterHostAE() = default;

@@ -1,6 +1,6 @@
 #include "params/parameter_objects.h"
 
-#include "params/time_arithmetic.h"
+#include "params/numeric_conversions.h"
 
 #include <limits>
 

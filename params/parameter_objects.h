@@ -20,6 +20,7 @@ public:
     const xFloatDef &floatDefinition() const { return def; }
     void define(const xFloatDef &definition) { def = definition; }
 
+    virtual void setEnabled(bool enabled) = 0;
     virtual double value() const = 0;
     virtual double valueAt(double frame) const = 0;
     virtual void setValue(double value) = 0;
@@ -35,6 +36,7 @@ public:
     const xCheckboxDef &checkboxDefinition() const { return def; }
     void define(const xCheckboxDef &definition) { def = definition; }
 
+    virtual void setEnabled(bool enabled) = 0;
     virtual bool value() const = 0;
     virtual bool valueAt(double frame) const = 0;
 
@@ -49,6 +51,11 @@ public:
     int32_t index = -1; // -1 until numbered; internal-only parameters keep it
 
 protected:
+    void forwardEnabled(bool enabled) const {
+        if (host != nullptr) {
+            host->setParamEnabled(index, enabled);
+        }
+    }
     // The record at `index` in the current array, or null when the host gave none.
     PF_ParamDef *record() const { return host != nullptr ? host->parameterRecord(index) : nullptr; }
     // Checks the parameter out at a frame, reads it with `read` and checks the same record back
@@ -73,6 +80,7 @@ private:
 
 class xFloat : public xFloatBase, public xParameterBaseAE {
 public:
+    void setEnabled(bool enabled) override { forwardEnabled(enabled); }
     double value() const override;
     double valueAt(double frame) const override;
     void setValue(double value) override;
@@ -80,6 +88,7 @@ public:
 
 class xCheckbox : public xCheckboxBase, public xParameterBaseAE {
 public:
+    void setEnabled(bool enabled) override { forwardEnabled(enabled); }
     bool value() const override;
     bool valueAt(double frame) const override;
 };

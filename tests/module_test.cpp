@@ -73,10 +73,15 @@ TEST_F(ModuleTest, CommandsWithoutHandlerSucceedAndTouchNothing) {
 TEST_F(ModuleTest, NullParameterArrayIsSurvived) {
     PF_UserChangedParamExtra changed{3};
     for (PF_Cmd cmd = PF_Cmd_ABOUT; cmd < PF_Cmd_NUM_CMDS; ++cmd) {
+        SCOPED_TRACE(cmd);
         if (cmd == PF_Cmd_USER_CHANGED_PARAM) {
             EXPECT_EQ(host.send(cmd, nullptr, &changed), PF_Err_NONE);
-        } else if (cmd != PF_Cmd_SMART_PRE_RENDER && cmd != PF_Cmd_SMART_RENDER) {
-            EXPECT_EQ(host.send(cmd, nullptr, nullptr), PF_Err_NONE) << cmd;
+        } else if (cmd == PF_Cmd_RENDER) {
+            EXPECT_EQ(host.send(cmd, nullptr, nullptr), PF_Err_BAD_CALLBACK_PARAM) << "no source: no frame";
+        } else if (cmd == PF_Cmd_SMART_PRE_RENDER || cmd == PF_Cmd_SMART_RENDER) {
+            EXPECT_EQ(host.send(cmd, nullptr, nullptr), PF_Err_BAD_CALLBACK_PARAM) << "no extra record";
+        } else {
+            EXPECT_EQ(host.send(cmd, nullptr, nullptr), PF_Err_NONE);
         }
     }
     EXPECT_EQ(host.seen().checkoutBalance(), 0);

@@ -26,6 +26,7 @@ public:
 
     PF_InData *currentInData() const override { return const_cast<PF_InData *>(&in); }
     PF_ParamDef *parameterRecord(int32_t index) const override { return array != nullptr ? array[index] : nullptr; }
+    void setParamEnabled(int32_t index, bool enabled) override { enabledCalls.push_back({index, enabled}); }
 
     PF_InData in{};
     PF_ParamDef **array = nullptr;
@@ -33,6 +34,7 @@ public:
     double checkedOutValue = 0.0;
     std::vector<A_long> times;
     int checkins = 0;
+    std::vector<std::pair<int32_t, bool>> enabledCalls;
 
 private:
     static FakeHost &self(PF_ProgPtr ref) { return *reinterpret_cast<FakeHost *>(ref); }
@@ -201,4 +203,15 @@ TEST(ParameterValues, RefusedCheckoutGivesTheDefaultAndNoCheckin) {
     EXPECT_EQ(tilt.valueAt(1.0), 0.0);
     EXPECT_FALSE(box.valueAt(1.0));
     EXPECT_EQ(host.checkins, 0);
+}
+
+TEST(ParameterValues, SetEnabledForwardsTheIndexToTheHost) {
+    FakeHost host;
+    xFloat tilt = boundFloat(host, 2);
+    xCheckbox box;
+    box.host = &host;
+    box.index = 5;
+    tilt.setEnabled(false);
+    box.setEnabled(true);
+    EXPECT_EQ(host.enabledCalls, (std::vector<std::pair<int32_t, bool>>{{2, false}, {5, true}}));
 }
