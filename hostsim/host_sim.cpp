@@ -1,9 +1,9 @@
 #include "hostsim/host_sim.h"
 
 #include "hostsim/host_handles.h"
-
 #include "platform/system.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +23,8 @@ int ansiSprintf(A_char *destination, const A_char *format, ...) {
 }
 
 A_char *ansiStrcpy(A_char *destination, const A_char *source) { return std::strcpy(destination, source); }
+
+constexpr SPErr kSuiteNotFound = 0x53214664; // 'S!Fd'
 
 thread_local HostSim *currentHost = nullptr;
 
@@ -48,6 +50,13 @@ HostSim::HostSim(PF_FilterProc entry) : entry_(entry) {
     utils_.iterate_generic = iterateGeneric;
     in_.utils = &utils_;
 
+    basic_.AcquireSuite = acquireSuite;
+    basic_.ReleaseSuite = releaseSuite;
+    paramUtils_.PF_UpdateParamUI = updateParamUI;
+    preRenderCallbacks_.checkout_layer = checkoutLayer;
+    smartRenderCallbacks_.checkout_layer_pixels = checkoutLayerPixels;
+    smartRenderCallbacks_.checkout_output = checkoutOutput;
+
     in_.effect_ref = reinterpret_cast<PF_ProgPtr>(this);
     in_.quality = 1;
     in_.appl_id = PF_APPL_ID_AFTER_EFFECTS;
@@ -66,12 +75,74 @@ void HostSim::claimVersion(A_short major, A_short minor) {
     in_.version.minor = minor;
 }
 
+void HostSim::setWorlds(World *source, World *output) {
+    sourceWorld_ = source;
+    outputWorld_ = output;
+    if (source != nullptr) {
+        in_.width = source->layer().width;
+        in_.height = source->layer().height;
+        in_.extent_hint = source->layer().extent_hint;
+    }
+}
+
 PF_Err HostSim::send(PF_Cmd cmd, void *extra) { return send(cmd, parameters_.pointers(), extra); }
 
 PF_Err HostSim::send(PF_Cmd cmd, PF_ParamDef **params, void *extra) {
     in_.num_params = parameters_.size();
+    in_.pica_basicP = script_.offerBasicSuite ? &basic_ : nullptr;
     const Current current(*this);
-    return entry_(cmd, &in_, &out_, params, &output_, extra);
+    PF_LayerDef *output = cmd == PF_Cmd_RENDER && outputWorld_ != nullptr ? &outputWorld_->layer() : &output_;
+    return entry_(cmd, &in_, &out_, params, output, extra);
+}
+
+PF_Err HostSim::paramsSetup() {
+    const std::size_t before = seen_.addedParameters.size();
+    const PF_Err err = send(PF_Cmd_PARAMS_SETUP);
+    if (err == PF_Err_NONE) {
+        parameters_.reset();
+        for (std::size_t i = before; i < seen_.addedParameters.size(); ++i) {
+            parameters_.append(seen_.addedParameters[i]);
+        }
+    }
+    return err;
+}
+
+PF_Err HostSim::smartPreRender(const PF_LRect &request, PF_PreRenderOutput &answer) {
+    PF_PreRenderInput input{};
+    input.output_request.rect = request;
+    input.output_request.channel_mask = PF_ChannelMask_ARGB;
+    input.bitdepth = 8;
+    PF_PreRenderExtra extra{&input, &answer, &preRenderCallbacks_};
+    return send(PF_Cmd_SMART_PRE_RENDER, &extra);
+}
+
+PF_Err HostSim::smartRender(A_short bitDepth) {
+    PF_SmartRenderInput input{};
+    input.bitdepth = bitDepth;
+    if (outputWorld_ != nullptr) {
+        input.output_request.rect = outputWorld_->layer().extent_hint;
+    }
+    PF_SmartRenderExtra extra{&input, &smartRenderCallbacks_};
+    return send(PF_Cmd_SMART_RENDER, &extra);
+}
+
+PF_Err HostSim::render() {
+    if (sourceWorld_ != nullptr) {
+        parameters_.at(0).u.ld = sourceWorld_->layer();
+    }
+    return send(PF_Cmd_RENDER);
+}
+
+PF_Err HostSim::runSmartSequence(A_short bitDepth) {
+    PF_Err err = about();
+    err = err != PF_Err_NONE ? err : globalSetup();
+    err = err != PF_Err_NONE ? err : paramsSetup();
+    err = err != PF_Err_NONE ? err : sequenceSetup();
+    if (err == PF_Err_NONE && sourceWorld_ != nullptr) {
+        PF_PreRenderOutput answer{};
+        err = smartPreRender(sourceWorld_->layer().extent_hint, answer);
+    }
+    return err != PF_Err_NONE ? err : smartRender(bitDepth);
 }
 
 HostSim &HostSim::from(PF_ProgPtr effectRef) { return *reinterpret_cast<HostSim *>(effectRef); }
@@ -79,8 +150,9 @@ HostSim &HostSim::from(PF_ProgPtr effectRef) { return *reinterpret_cast<HostSim 
 PF_Err HostSim::checkoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long time, A_long step, A_u_long scale,
                               PF_ParamDef *param) {
     HostSim &host = from(ref);
-    if (host.script_.checkoutError != PF_Err_NONE) {
-        return host.script_.checkoutError;
+    const Script &script = host.script_;
+    if (script.checkoutError != PF_Err_NONE && (script.checkoutErrorIndex < 0 || script.checkoutErrorIndex == index)) {
+        return script.checkoutError;
     }
     if (!host.parameters_.contains(index) || param == nullptr) {
         return PF_Err_BAD_CALLBACK_PARAM;
@@ -94,7 +166,7 @@ PF_Err HostSim::checkinParam(PF_ProgPtr ref, PF_ParamDef *param) {
     if (param == nullptr) {
         return PF_Err_BAD_CALLBACK_PARAM;
     }
-    ++from(ref).seen_.checkins;
+    from(ref).seen_.checkinIds.push_back(param->uu.id);
     return PF_Err_NONE;
 }
 
@@ -132,7 +204,7 @@ PF_Err HostSim::iterateGeneric(A_long iterations, void *refcon, PF_IterateGeneri
         }
         return result;
     }
-    std::vector<PF_Err> results(static_cast<std::size_t>(count > 0 ? count : 0), PF_Err_NONE);
+    std::vector<PF_Err> results(static_cast<std::size_t>(std::max<A_long>(count, 0)), PF_Err_NONE);
     std::vector<std::thread> threads;
     for (A_long i = 0; i < count; ++i) {
         threads.emplace_back([&, i] { results[static_cast<std::size_t>(i)] = function(refcon, i, i, count); });
@@ -140,11 +212,62 @@ PF_Err HostSim::iterateGeneric(A_long iterations, void *refcon, PF_IterateGeneri
     for (std::thread &thread : threads) {
         thread.join();
     }
-    for (PF_Err result : results) {
-        if (result != PF_Err_NONE) {
-            return result;
-        }
+    const auto failed = std::find_if(results.begin(), results.end(), [](PF_Err r) { return r != PF_Err_NONE; });
+    return failed != results.end() ? *failed : PF_Err_NONE;
+}
+
+PF_Err HostSim::checkoutLayer(PF_ProgPtr ref, PF_ParamIndex index, A_long, const PF_RenderRequest *request, A_long,
+                              A_long, A_u_long, PF_CheckoutResult *result) {
+    HostSim &host = from(ref);
+    if (index != 0 || request == nullptr || result == nullptr || host.sourceWorld_ == nullptr) {
+        return PF_Err_BAD_CALLBACK_PARAM;
     }
+    host.seen_.layerRequests.push_back(*request);
+    const PF_LayerDef &layer = host.sourceWorld_->layer();
+    *result = PF_CheckoutResult{};
+    result->max_result_rect = {0, 0, layer.width, layer.height};
+    result->result_rect = {std::max(request->rect.left, 0), std::max(request->rect.top, 0),
+                           std::min(request->rect.right, layer.width), std::min(request->rect.bottom, layer.height)};
+    result->par = {1, 1};
+    result->ref_width = layer.width;
+    result->ref_height = layer.height;
+    return PF_Err_NONE;
+}
+
+PF_Err HostSim::checkoutLayerPixels(PF_ProgPtr ref, A_long, PF_EffectWorld **pixels) {
+    HostSim &host = from(ref);
+    ++host.seen_.layerPixelCheckouts;
+    *pixels = host.sourceWorld_ != nullptr ? &host.sourceWorld_->layer() : nullptr;
+    return PF_Err_NONE;
+}
+
+PF_Err HostSim::checkoutOutput(PF_ProgPtr ref, PF_EffectWorld **output) {
+    HostSim &host = from(ref);
+    ++host.seen_.outputCheckouts;
+    *output = host.outputWorld_ != nullptr ? &host.outputWorld_->layer() : nullptr;
+    return PF_Err_NONE;
+}
+
+SPErr HostSim::acquireSuite(const char *name, int32_t version, const void **suite) {
+    HostSim *host = currentHost;
+    if (host == nullptr || host->script_.refuseSuites || std::strcmp(name, kPFParamUtilsSuite) != 0 ||
+        version != kPFParamUtilsSuiteVersion1) {
+        return kSuiteNotFound;
+    }
+    ++host->seen_.suitesAcquired;
+    *suite = &host->paramUtils_;
+    return 0;
+}
+
+SPErr HostSim::releaseSuite(const char *, int32_t) {
+    if (currentHost != nullptr) {
+        ++currentHost->seen_.suitesReleased;
+    }
+    return 0;
+}
+
+PF_Err HostSim::updateParamUI(PF_ProgPtr ref, PF_ParamIndex index, const PF_ParamDef *def) {
+    from(ref).seen_.paramUIUpdates.emplace_back(index, *def);
     return PF_Err_NONE;
 }
 

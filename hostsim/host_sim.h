@@ -1,9 +1,11 @@
 // An in-process host: owns the records a host hands to an effect, answers the effect's
-// callbacks, and records what it saw. Tests and tools reach the plug-in only through it.
+// callbacks, and records what it saw. Tests, tools and benchmarks reach the plug-in only
+// through it, by its entry point.
 #pragma once
 
 #include "api/effect_api.h"
 #include "hostsim/parameter_array.h"
+#include "hostsim/world.h"
 
 #include <string>
 #include <vector>
@@ -20,25 +22,34 @@ struct CheckoutCall {
 // What the host saw the effect do.
 struct Observations {
     std::vector<CheckoutCall> checkouts;
-    int checkins = 0;
+    std::vector<A_long> checkinIds; // the id of every record checked in, in order
     std::vector<PF_ParamDef> addedParameters;
     std::vector<PF_ParamIndex> addIndexes;
     int progressCalls = 0;
     int iterateGenericCalls = 0;
+    std::vector<PF_RenderRequest> layerRequests; // smart pre-render checkouts of the source
+    int layerPixelCheckouts = 0;
+    int outputCheckouts = 0;
+    int suitesAcquired = 0;
+    int suitesReleased = 0;
+    std::vector<std::pair<PF_ParamIndex, PF_ParamDef>> paramUIUpdates;
 
-    int checkoutBalance() const { return static_cast<int>(checkouts.size()) - checkins; }
+    int checkoutBalance() const { return static_cast<int>(checkouts.size() - checkinIds.size()); }
 };
 
 // How the host answers; every field defaults to a host that grants everything.
 struct Script {
-    PF_Err checkoutError = PF_Err_NONE;    // returned by every checkout_param
-    PF_Err addParamError = PF_Err_NONE;    // returned by add_param ...
-    int addParamErrorFromCall = 1;         // ... from this call on (1 = the first)
-    PF_Err progressAnswer = PF_Err_NONE;   // returned by progress ...
-    int progressAnswerFromCall = 1;        // ... from this call on
-    int processors;                        // iterate_generic calls back once per processor
-    bool iterateConcurrently = false;      // ... each call on a thread of its own
+    PF_Err checkoutError = PF_Err_NONE;  // returned by checkout_param ...
+    PF_ParamIndex checkoutErrorIndex = -1; // ... for this index only (-1: every index)
+    PF_Err addParamError = PF_Err_NONE;  // returned by add_param ...
+    int addParamErrorFromCall = 1;       // ... from this call on (1 = the first)
+    PF_Err progressAnswer = PF_Err_NONE; // returned by progress ...
+    int progressAnswerFromCall = 1;      // ... from this call on
+    int processors;                      // iterate_generic calls back once per processor
+    bool iterateConcurrently = false;    // ... each call on a thread of its own
     PF_Err iterateGenericError = PF_Err_NONE; // returned by iterate_generic without calling back
+    bool offerBasicSuite = true;         // pica_basicP is set
+    bool refuseSuites = false;           // AcquireSuite fails
 };
 
 class HostSim {
@@ -52,6 +63,26 @@ public:
     // The same with a parameter array of the caller's choice (null included).
     PF_Err send(PF_Cmd cmd, PF_ParamDef **params, void *extra);
 
+    // The commands as a host sends them.
+    PF_Err about() { return send(PF_Cmd_ABOUT); }
+    PF_Err globalSetup() { return send(PF_Cmd_GLOBAL_SETUP); }
+    // On success the parameter array becomes the layer and the registered controls, at their defaults.
+    PF_Err paramsSetup();
+    PF_Err sequenceSetup() { return send(PF_Cmd_SEQUENCE_SETUP); }
+    PF_Err globalSetdown() { return send(PF_Cmd_GLOBAL_SETDOWN); }
+    // Asks which part of the source the effect needs for `request` and what it will produce.
+    PF_Err smartPreRender(const PF_LRect &request, PF_PreRenderOutput &answer);
+    // Renders the source world into the output world at a bit depth (8, 16 or 32).
+    PF_Err smartRender(A_short bitDepth);
+    // The classic command: the source in parameter 0, the output world as the output.
+    PF_Err render();
+    // about, global setup, params setup, sequence setup, smart pre-render of the whole source
+    // and smart render at a depth, stopping at the first error.
+    PF_Err runSmartSequence(A_short bitDepth);
+
+    // The worlds the render commands use; the host does not own them.
+    void setWorlds(World *source, World *output);
+
     PF_InData &inData() { return in_; }
     PF_OutData &outData() { return out_; }
     PF_LayerDef &output() { return output_; }
@@ -60,7 +91,8 @@ public:
     const Observations &seen() const { return seen_; }
 
     // Makes this the host whose script answers the callbacks that carry no effect reference
-    // (iterate_generic), on the calling thread, while the returned scope lives. send() does it.
+    // (iterate_generic, the basic suite), on the calling thread, while the scope lives.
+    // send() does it.
     class Current {
     public:
         explicit Current(HostSim &host);
@@ -84,12 +116,25 @@ private:
     static PF_Err addParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDef *def);
     static PF_Err progress(PF_ProgPtr ref, A_long current, A_long total);
     static PF_Err iterateGeneric(A_long iterations, void *refcon, PF_IterateGenericFunc function);
+    static PF_Err checkoutLayer(PF_ProgPtr ref, PF_ParamIndex index, A_long checkoutId, const PF_RenderRequest *request,
+                                A_long time, A_long step, A_u_long scale, PF_CheckoutResult *result);
+    static PF_Err checkoutLayerPixels(PF_ProgPtr ref, A_long checkoutId, PF_EffectWorld **pixels);
+    static PF_Err checkoutOutput(PF_ProgPtr ref, PF_EffectWorld **output);
+    static SPErr acquireSuite(const char *name, int32_t version, const void **suite);
+    static SPErr releaseSuite(const char *name, int32_t version);
+    static PF_Err updateParamUI(PF_ProgPtr ref, PF_ParamIndex index, const PF_ParamDef *def);
 
     PF_FilterProc entry_;
     PF_InData in_{};
     PF_OutData out_{};
     PF_UtilCallbacks utils_{};
+    SPBasicSuite basic_{};
+    PF_ParamUtilsSuite1 paramUtils_{};
+    PF_PreRenderCallbacks preRenderCallbacks_{};
+    PF_SmartRenderCallbacks smartRenderCallbacks_{};
     PF_LayerDef output_{};
+    World *sourceWorld_ = nullptr;
+    World *outputWorld_ = nullptr;
     ParameterArray parameters_;
     Script script_;
     Observations seen_;

@@ -2,7 +2,9 @@
 
 namespace hostsim {
 
-ParameterArray::ParameterArray() {
+void ParameterArray::reset() {
+    records_.clear();
+    pointers_.clear();
     PF_ParamDef layer{};
     layer.param_type = PF_Param_LAYER;
     append(layer);

@@ -10,7 +10,12 @@ namespace hostsim {
 
 class ParameterArray {
 public:
-    ParameterArray();
+    ParameterArray() { reset(); }
+    ParameterArray(const ParameterArray &) = delete; // the pointers point into this array
+    ParameterArray &operator=(const ParameterArray &) = delete;
+
+    // Back to the input layer alone.
+    void reset();
 
     // Appends a record and returns its index.
     PF_ParamIndex append(const PF_ParamDef &record);
