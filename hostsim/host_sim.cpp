@@ -50,6 +50,7 @@ HostSim::HostSim(PF_FilterProc entry) : entry_(entry) {
     utils_.iterate_generic = iterateGeneric;
     in_.utils = &utils_;
 
+    in_.pica_basicP = &basic_;
     basic_.AcquireSuite = acquireSuite;
     basic_.ReleaseSuite = releaseSuite;
     paramUtils_.PF_UpdateParamUI = updateParamUI;
