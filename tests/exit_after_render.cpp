@@ -6,9 +6,13 @@
 
 #include <cstdio>
 
+// Still reachable at exit, so the module stays loaded and no leak is reported.
+hostsim::PluginModule *module = nullptr;
+hostsim::HostSim *host = nullptr;
+
 int main() {
-    auto *module = new hostsim::PluginModule(hostsim::PluginModule::besideExecutable()); // never unloaded
-    auto *host = new hostsim::HostSim(module->entryPoint());
+    module = new hostsim::PluginModule(hostsim::PluginModule::besideExecutable());
+    host = new hostsim::HostSim(module->entryPoint());
     host->script().processors = 4;
     static hostsim::World source({16, 64, 8}), output({16, 64, 8});
     host->setWorlds(&source, &output);
