@@ -17,6 +17,7 @@ need g++ has g++
 need binutils has objdump
 need googletest test -f /usr/src/googletest/CMakeLists.txt
 need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
+need libopenimageio-dev test -f /usr/include/OpenImageIO/imageio.h
 need mingw-w64 has x86_64-w64-mingw32-g++-posix
 need wine has wine
 need wine64 test -x /usr/lib/wine/wine64

@@ -1,0 +1,17 @@
+// The effect's eight controls as the command line sets them.
+#pragma once
+
+namespace cli {
+
+struct Controls {
+    double tiltForward = 0.0;
+    double tiltSideways = 0.0;
+    double tiltUpwards = 0.0;
+    bool invertX = false;
+    bool invertY = false;
+    bool invertZ = false;
+    bool invertAll = false;
+    bool traditional = false;
+};
+
+} // namespace cli

@@ -1,0 +1,44 @@
+// zephyrine-render: the effect on image files, through the plug-in module's entry point.
+#include "cli/batch.h"
+#include "cli/demo.h"
+#include "cli/options.h"
+
+#include "platform/module.h"
+
+#include <csignal>
+#include <exception>
+#include <iostream>
+
+namespace {
+
+void onInterrupt(int) { cli::requestStop(); }
+
+std::string modulePath(const cli::Options &options) {
+    return options.plugin.empty() ? platform::executableDirectory() + "/" + platform::moduleFileName("zephyrine")
+                                  : options.plugin;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    const cli::ParseResult parsed = cli::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::cerr << "zephyrine-render: " << parsed.error << "\n" << cli::kUsage;
+        return 2;
+    }
+    const cli::Options &options = parsed.options;
+    if (options.help) {
+        std::cout << cli::kUsage << "\n" << cli::kHelp;
+        return 0;
+    }
+    std::signal(SIGINT, onInterrupt);
+    try {
+        if (options.demo) {
+            return cli::runDemo(options.demoDir, modulePath(options), std::cout);
+        }
+        return cli::runBatch(options, modulePath(options), std::cout, std::cerr);
+    } catch (const std::exception &error) {
+        std::cerr << "zephyrine-render: " << error.what() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,41 @@
+// The command line of zephyrine-render.
+#pragma once
+
+#include "cli/controls.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct Options {
+    Controls controls;
+    std::vector<std::string> inputs;
+    std::string output;    // -o: one output (a frame pattern with --frames)
+    std::string outdir;    // --outdir: outputs keep the inputs' names
+    std::optional<std::vector<int>> frames;
+    int depth = 0;         // 0: the file decides
+    bool noClobber = false;
+    bool inPlace = false;
+    bool quiet = false;
+    bool time = false;
+    bool check = false;
+    std::optional<double> failAbove;
+    bool demo = false;
+    std::string demoDir = "out";
+    std::string plugin;    // empty: the module beside the tool
+    bool help = false;
+};
+
+struct ParseResult {
+    Options options;
+    std::string error; // non-empty: a usage error
+};
+
+ParseResult parseOptions(const std::vector<std::string> &arguments);
+
+extern const char *const kUsage;
+extern const char *const kHelp;
+
+} // namespace cli

@@ -1,0 +1,300 @@
+// zephyrine-render run as a process on image files the tests write, and its parts.
+#include "cli/frame_list.h"
+#include "cli/options.h"
+
+#include "platform/module.h"
+
+#include <OpenImageIO/imageio.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string output; // standard output and standard error together
+};
+
+ToolRun runTool(const std::string &arguments, const std::string &prefix = "") {
+    const std::string command =
+        prefix + platform::executableDirectory() + "/zephyrine-render " + arguments + " 2>&1";
+    ToolRun run{-1, {}};
+    if (FILE *pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            run.output.append(buffer, n);
+        }
+        const int status = pclose(pipe);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    return run;
+}
+
+// Writes an image whose channels are given as floats at unit scale (or, for integer types,
+// as the integer values themselves).
+void writeImage(const fs::path &path, int width, int height, int channels, OIIO::TypeDesc type,
+                const std::vector<float> &values) {
+    auto out = OIIO::ImageOutput::create(path.string());
+    ASSERT_TRUE(out) << OIIO::geterror();
+    OIIO::ImageSpec spec(width, height, channels, type);
+    spec.attribute("oiio:UnassociatedAlpha", 1);
+    ASSERT_TRUE(out->open(path.string(), spec)) << out->geterror();
+    if (type == OIIO::TypeDesc::UINT8) {
+        std::vector<uint8_t> integers(values.begin(), values.end());
+        ASSERT_TRUE(out->write_image(type, integers.data()));
+    } else if (type == OIIO::TypeDesc::UINT16) {
+        std::vector<uint16_t> integers(values.begin(), values.end());
+        ASSERT_TRUE(out->write_image(type, integers.data()));
+    } else {
+        ASSERT_TRUE(out->write_image(OIIO::TypeDesc::FLOAT, values.data()));
+    }
+    ASSERT_TRUE(out->close());
+}
+
+struct ReadBack {
+    OIIO::ImageSpec spec;
+    std::vector<float> values; // integer types as their integer values
+};
+
+ReadBack readImage(const fs::path &path) {
+    ReadBack result;
+    OIIO::ImageSpec config;
+    config.attribute("oiio:UnassociatedAlpha", 1);
+    auto in = OIIO::ImageInput::open(path.string(), &config);
+    if (!in) {
+        ADD_FAILURE() << "cannot read " << path << ": " << OIIO::geterror();
+        return result;
+    }
+    result.spec = in->spec();
+    const std::size_t count = static_cast<std::size_t>(result.spec.width) * result.spec.height * result.spec.nchannels;
+    if (result.spec.format == OIIO::TypeDesc::UINT8) {
+        std::vector<uint8_t> integers(count);
+        in->read_image(0, 0, 0, result.spec.nchannels, result.spec.format, integers.data());
+        result.values.assign(integers.begin(), integers.end());
+    } else if (result.spec.format == OIIO::TypeDesc::UINT16) {
+        std::vector<uint16_t> integers(count);
+        in->read_image(0, 0, 0, result.spec.nchannels, result.spec.format, integers.data());
+        result.values.assign(integers.begin(), integers.end());
+    } else {
+        result.values.resize(count);
+        in->read_image(0, 0, 0, result.spec.nchannels, OIIO::TypeDesc::FLOAT, result.values.data());
+    }
+    return result;
+}
+
+class Folder {
+public:
+    Folder() : path_(fs::temp_directory_path() / ("zephyrine-cli-" + std::to_string(getpid()) + "-" +
+                                                   std::to_string(counter++))) {
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~Folder() {
+        std::error_code ignored;
+        fs::permissions(path_, fs::perms::owner_all, ignored);
+        fs::remove_all(path_, ignored);
+    }
+    fs::path operator/(const std::string &name) const { return path_ / name; }
+    const fs::path &path() const { return path_; }
+
+private:
+    static inline int counter = 0;
+    fs::path path_;
+};
+
+std::string quoted(const fs::path &path) { return "'" + path.string() + "'"; }
+
+} // namespace
+
+TEST(FrameLists, RangesStepsAndPatterns) {
+    EXPECT_EQ(cli::parseFrameList("1-3,5,7-20x4"), (std::vector<int>{1, 2, 3, 5, 7, 11, 15, 19}));
+    EXPECT_EQ(cli::parseFrameList("1001"), (std::vector<int>{1001}));
+    EXPECT_EQ(cli::parseFrameList("-2-1"), (std::vector<int>{-2, -1, 0, 1}));
+    for (const char *bad : {"", "1-", "a", "3-1", "1-5x0", "1,,2", "1-5x"}) {
+        EXPECT_EQ(cli::parseFrameList(bad), std::nullopt) << bad;
+    }
+    EXPECT_EQ(cli::expandFramePattern("shot.####.exr", 7), "shot.0007.exr");
+    EXPECT_EQ(cli::expandFramePattern("shot.%04d.exr", 1001), "shot.1001.exr");
+    EXPECT_EQ(cli::expandFramePattern("shot.%d.exr", 12), "shot.12.exr");
+    EXPECT_FALSE(cli::hasFramePattern("shot.exr"));
+}
+
+TEST(CommandLine, UsageErrors) {
+    const auto error = [](std::vector<std::string> arguments) { return cli::parseOptions(arguments).error; };
+    EXPECT_NE(error({"--tilt-forward", "1.5", "a.png", "-o", "b.png"}), "");
+    EXPECT_NE(error({"--tilt-upwards", "nan", "a.png", "-o", "b.png"}), "");
+    EXPECT_NE(error({"--tilt-sideways"}), "");
+    EXPECT_NE(error({"--bogus", "a.png", "-o", "b.png"}), "");
+    EXPECT_NE(error({"a.png"}), "") << "no output";
+    EXPECT_NE(error({"a.png", "b.png", "-o", "c.png"}), "");
+    EXPECT_NE(error({"--fail-above", "0.1", "a.png"}), "");
+    EXPECT_NE(error({"--depth", "12", "a.png", "-o", "b.png"}), "");
+    EXPECT_NE(error({"s.####.png", "--frames", "1-3", "-o", "out.png"}), "");
+    EXPECT_EQ(error({"--tilt-forward", "-1", "--invert-all", "a.png", "-o", "b.png"}), "");
+    EXPECT_EQ(error({"--check", "--fail-above", "0.01", "a.png", "b.png"}), "");
+
+    const ToolRun run = runTool("--tilt-forward 2 a.png -o b.png");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("usage: zephyrine-render"), std::string::npos) << run.output;
+    EXPECT_EQ(runTool("--help").status, 0);
+}
+
+TEST(Rendering, EightBitRgbaGivesTheWorkedExamplesAndKeepsAlpha) {
+    Folder folder;
+    writeImage(folder / "in.png", 3, 1, 4, OIIO::TypeDesc::UINT8,
+               {128, 128, 255, 255, 0, 0, 0, 255, 64, 200, 30, 33});
+    const ToolRun run = runTool(quoted(folder / "in.png") + " -o " + quoted(folder / "out.png"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    const ReadBack out = readImage(folder / "out.png");
+    EXPECT_EQ(out.spec.nchannels, 4);
+    EXPECT_EQ(out.values, (std::vector<float>{127, 127, 254, 255, 53, 53, 53, 255, 68, 194, 36, 33}))
+        << "alpha 33 stays 33";
+}
+
+TEST(Rendering, RgbStaysRgbAndControlsApply) {
+    Folder folder;
+    writeImage(folder / "in.tga", 2, 1, 3, OIIO::TypeDesc::UINT8, {200, 128, 255, 10, 200, 30});
+    ToolRun run = runTool("--invert-x --invert-all " + quoted(folder / "in.tga") + " -o " + quoted(folder / "out.tga"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    ReadBack out = readImage(folder / "out.tga");
+    EXPECT_EQ(out.spec.nchannels, 3);
+    EXPECT_EQ(std::vector<float>(out.values.begin(), out.values.begin() + 3), (std::vector<float>{190, 127, 16}));
+
+    run = runTool("--tilt-forward -1 " + quoted(folder / "in.tga") + " -o " + quoted(folder / "tilted.tga"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    out = readImage(folder / "tilted.tga");
+    EXPECT_EQ(std::vector<float>(out.values.begin() + 3, out.values.end()), (std::vector<float>{127, 127, 0}));
+}
+
+TEST(Rendering, SixteenBitFilesMapTo32768AndBack) {
+    Folder folder;
+    writeImage(folder / "in.png", 2, 1, 4, OIIO::TypeDesc::UINT16, {0, 0, 0, 65535, 65535, 32768, 32768, 1000});
+    const ToolRun run = runTool(quoted(folder / "in.png") + " -o " + quoted(folder / "out.png"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    const ReadBack out = readImage(folder / "out.png");
+    EXPECT_EQ(out.spec.format, OIIO::TypeDesc::UINT16);
+    // (0,0,0) renders as 6924 of 32768, which is 13848 of 65535; (1, 0.5, 0.5) stays itself.
+    EXPECT_EQ(out.values, (std::vector<float>{13848, 13848, 13848, 65535, 65535, 32768, 32768, 1000}));
+}
+
+TEST(Rendering, HalfAndFloatFilesRenderAt32Bits) {
+    Folder folder;
+    writeImage(folder / "in.exr", 2, 1, 4, OIIO::TypeDesc::HALF, {2.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 1.0f, 1.0f});
+    writeImage(folder / "in.tif", 1, 1, 3, OIIO::TypeDesc::FLOAT, {2.0f, 0.5f, 0.5f});
+    ToolRun run = runTool("--outdir " + quoted(folder / "out") + " " + quoted(folder / "in.exr") + " " +
+                      quoted(folder / "in.tif"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    ReadBack exr = readImage(folder / "out/in.exr");
+    EXPECT_EQ(exr.spec.format, OIIO::TypeDesc::HALF);
+    EXPECT_EQ(exr.values, (std::vector<float>{1.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 1.0f, 1.0f}));
+    ReadBack tif = readImage(folder / "out/in.tif");
+    EXPECT_EQ(tif.spec.format, OIIO::TypeDesc::FLOAT);
+    EXPECT_EQ(tif.values, (std::vector<float>{1.0f, 0.5f, 0.5f}));
+}
+
+TEST(Files, FrameSequencesNoClobberAndTheInputItself) {
+    Folder folder;
+    for (int frame = 1; frame <= 3; ++frame) {
+        writeImage(folder / ("shot." + std::string(frame < 10 ? "000" : "00") + std::to_string(frame) + ".png"), 1,
+                   1, 3, OIIO::TypeDesc::UINT8, {128, 128, 255});
+    }
+    ToolRun run = runTool(quoted(folder / "shot.####.png") + " --frames 1-3 -o " + quoted(folder / "out.%02d.png"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    for (const char *name : {"out.01.png", "out.02.png", "out.03.png"}) {
+        EXPECT_EQ(readImage(folder / name).values, (std::vector<float>{127, 127, 254})) << name;
+    }
+
+    writeImage(folder / "out.02.png", 1, 1, 3, OIIO::TypeDesc::UINT8, {1, 2, 3});
+    run = runTool("--no-clobber " + quoted(folder / "shot.####.png") + " --frames 2 -o " +
+                  quoted(folder / "out.%02d.png"));
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(readImage(folder / "out.02.png").values, (std::vector<float>{1, 2, 3})) << "skipped";
+
+    run = runTool(quoted(folder / "shot.0001.png") + " -o " + quoted(folder / "shot.0001.png"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("--in-place"), std::string::npos) << run.output;
+    EXPECT_EQ(readImage(folder / "shot.0001.png").values, (std::vector<float>{128, 128, 255}));
+    fs::create_symlink(folder / "shot.0001.png", folder / "link.png");
+    EXPECT_EQ(runTool(quoted(folder / "shot.0001.png") + " -o " + quoted(folder / "link.png")).status, 1)
+        << "the same file by another name";
+    run = runTool("--in-place " + quoted(folder / "shot.0001.png") + " -o " + quoted(folder / "shot.0001.png"));
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(readImage(folder / "shot.0001.png").values, (std::vector<float>{127, 127, 254}));
+}
+
+TEST(Files, BadInputsAreNamedAndTheOthersStillDone) {
+    Folder folder;
+    writeImage(folder / "good.png", 1, 1, 3, OIIO::TypeDesc::UINT8, {128, 128, 255});
+    writeImage(folder / "whole.png", 64, 64, 3, OIIO::TypeDesc::UINT8, std::vector<float>(64 * 64 * 3, 100));
+    {
+        std::ifstream whole(folder / "whole.png", std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
+        std::ofstream(folder / "truncated.png", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+    }
+    std::ofstream(folder / "text.exr") << "this is not an image\n";
+    writeImage(folder / "grey.png", 1, 1, 1, OIIO::TypeDesc::UINT8, {128});
+    const ToolRun run = runTool("--outdir " + quoted(folder / "out") + " " + quoted(folder / "missing.png") + " " +
+                            quoted(folder / "truncated.png") + " " + quoted(folder / "text.exr") + " " +
+                            quoted(folder / "grey.png") + " " + quoted(folder / "good.png"));
+    EXPECT_EQ(run.status, 1);
+    for (const char *name : {"missing.png: no such file", "truncated.png: cannot", "text.exr: cannot",
+                             "grey.png: has 1 channels"}) {
+        EXPECT_NE(run.output.find(name), std::string::npos) << name << "\n" << run.output;
+    }
+    EXPECT_EQ(readImage(folder / "out/good.png").values, (std::vector<float>{127, 127, 254}));
+    for (const auto &entry : fs::directory_iterator(folder / "out")) {
+        EXPECT_EQ(entry.path().filename(), "good.png") << "no partial or failed output is left behind";
+    }
+}
+
+TEST(Files, AnUnwritableFolderFailsCleanly) {
+    Folder folder;
+    writeImage(folder / "in.png", 1, 1, 3, OIIO::TypeDesc::UINT8, {128, 128, 255});
+    fs::create_directories(folder / "locked");
+    fs::permissions(folder.path(), fs::perms::all);
+    fs::permissions(folder / "locked", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                           fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    // Root writes through read-only folders: run the tool as nobody then.
+    const std::string prefix = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const ToolRun run = runTool(quoted(folder / "in.png") + " -o " + quoted(folder / "locked/out.png"), prefix);
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("locked/out.png: cannot"), std::string::npos) << run.output;
+    EXPECT_TRUE(fs::is_empty(folder / "locked"));
+    EXPECT_EQ(readImage(folder / "in.png").values, (std::vector<float>{128, 128, 255}));
+}
+
+TEST(Check, ReportsLengthsAndGatesOnTheShare) {
+    Folder folder;
+    writeImage(folder / "unit.png", 2, 1, 3, OIIO::TypeDesc::UINT8, {128, 128, 255, 127, 127, 254});
+    writeImage(folder / "short.png", 1, 1, 3, OIIO::TypeDesc::UINT8, {128, 128, 200});
+    ToolRun run = runTool("--check " + quoted(folder / "unit.png") + " " + quoted(folder / "short.png"));
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("unit.png: |v| min"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("off-length 0.00% of 2 pixels"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("off-length 100.00% of 1 pixels"), std::string::npos) << run.output;
+    EXPECT_EQ(runTool("--check --fail-above 0.5 " + quoted(folder / "unit.png")).status, 0);
+    EXPECT_EQ(runTool("--check --fail-above 0.5 " + quoted(folder / "unit.png") + " " + quoted(folder / "short.png"))
+                  .status,
+              1);
+    EXPECT_FALSE(fs::exists(folder / "out")) << "checking writes nothing";
+}
+
+TEST(Demo, WritesItsPicturesAndASummary) {
+    Folder folder;
+    const ToolRun run = runTool("--demo " + quoted(folder / "demo"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    for (const char *name : {"input.png", "output-8bit.png", "output-16bit.png", "output-32bit.png", "comparison.png"}) {
+        EXPECT_TRUE(fs::exists(folder / ("demo/" + std::string(name)))) << name;
+    }
+    EXPECT_NE(run.output.find("megapixels per second"), std::string::npos);
+    EXPECT_EQ(readImage(folder / "demo/comparison.png").spec.width, 2048);
+}
