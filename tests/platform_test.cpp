@@ -90,7 +90,9 @@ TEST(Thread, WaitOnNoThreadFails) {
     EXPECT_EQ(waitForThread(nullptr), WaitResult::failed);
 }
 
-TEST(Thread, CloseWaitsForAThreadOnItsWayOut) {
+#if !defined(_WIN32)
+TEST(Thread, ClosingOnPosixWaitsForAThreadOnItsWayOut) {
+    // The module may be unloaded right after: its code must no longer run on that thread.
     ManualResetEvent event;
     std::atomic<bool> released{false};
     std::pair<ManualResetEvent *, std::atomic<bool> *> pair{&event, &released};
@@ -98,10 +100,9 @@ TEST(Thread, CloseWaitsForAThreadOnItsWayOut) {
     ASSERT_NE(thread, nullptr);
     event.set();
     closeThread(thread);
-#if !defined(_WIN32)
-    EXPECT_TRUE(released.load()) << "POSIX joins: the thread has finished its routine";
-#endif
+    EXPECT_TRUE(released.load());
 }
+#endif
 
 TEST(Thread, CreationSeamFailsOrEndsThreadsAtOnce) {
     std::atomic<bool> ran{false};
