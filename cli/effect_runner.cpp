@@ -30,42 +30,39 @@ void copyChannels(const unsigned char *from, unsigned char *to, const int order[
 constexpr int kRgbaToArgb[4] = {3, 0, 1, 2}; // world channel c comes from picture channel order[c]
 constexpr int kArgbToRgba[4] = {1, 2, 3, 0};
 
-void toWorld(const Picture &picture, hostsim::World &world) {
-    const std::size_t pixelBytes = 4 * picture.channelBytes();
+// One pixel's four channels, reordered, at the picture's depth; 16-bit values are rescaled
+// into the effect's range or out of it.
+void copyPixel(int depth, const unsigned char *from, unsigned char *to, const int order[4], bool intoEffect) {
+    if (depth == 16) {
+        copyChannels<uint16_t>(from, to, order, intoEffect ? fileToEffect16 : effectToFile16);
+    } else if (depth == 8) {
+        copyChannels<uint8_t>(from, to, order, [](uint8_t v) { return v; });
+    } else {
+        copyChannels<float>(from, to, order, [](float v) { return v; });
+    }
+}
+
+unsigned char *pictureAt(Picture &picture, int x, int y) {
+    const std::size_t pixel = static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width()) +
+                              static_cast<std::size_t>(x);
+    return &picture.rgba[pixel * 4 * picture.channelBytes()];
+}
+
+void toWorld(Picture &picture, hostsim::World &world) {
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
-            const unsigned char *from =
-                &picture.rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width()) +
-                               static_cast<std::size_t>(x)) * pixelBytes];
-            unsigned char *to = world.channels<unsigned char>(x, y);
-            if (picture.depth == 16) {
-                copyChannels<uint16_t>(from, to, kRgbaToArgb, fileToEffect16);
-            } else if (picture.depth == 8) {
-                copyChannels<uint8_t>(from, to, kRgbaToArgb, [](uint8_t v) { return v; });
-            } else {
-                copyChannels<float>(from, to, kRgbaToArgb, [](float v) { return v; });
-            }
+            copyPixel(picture.depth, pictureAt(picture, x, y), world.channels<unsigned char>(x, y), kRgbaToArgb, true);
         }
     }
 }
 
 // Writes red, green and blue back; alpha stays as the file had it.
 void fromWorld(hostsim::World &world, Picture &picture) {
-    const std::size_t bytes = picture.channelBytes();
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
-            unsigned char *to = &picture.rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width()) +
-                                               static_cast<std::size_t>(x)) * 4 * bytes];
             unsigned char rgba[16];
-            const unsigned char *from = world.channels<unsigned char>(x, y);
-            if (picture.depth == 16) {
-                copyChannels<uint16_t>(from, rgba, kArgbToRgba, effectToFile16);
-            } else if (picture.depth == 8) {
-                copyChannels<uint8_t>(from, rgba, kArgbToRgba, [](uint8_t v) { return v; });
-            } else {
-                copyChannels<float>(from, rgba, kArgbToRgba, [](float v) { return v; });
-            }
-            std::memcpy(to, rgba, 3 * bytes);
+            copyPixel(picture.depth, world.channels<unsigned char>(x, y), rgba, kArgbToRgba, false);
+            std::memcpy(pictureAt(picture, x, y), rgba, 3 * picture.channelBytes());
         }
     }
 }
