@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The project's test command: installs what is missing, builds the Linux, ASan+UBSan and
-# Windows builds, and runs every test of all three (the Windows ones under Wine).
+# The project's test command: installs what is missing, builds the Linux, ASan+UBSan, TSan and
+# Windows builds, and runs every test of all four (the Windows ones under Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
