@@ -1,5 +1,5 @@
-// Tests that touch the log get a home folder of their own beside the test executable (never the
-// user's real one): HOME points there before anything in the process uses the log.
+// Every test gets a home folder of its own beside the test executable (never the user's real
+// one): HOME points there before anything in the process, or a module it loads, uses the log.
 #pragma once
 
 #include <string>
