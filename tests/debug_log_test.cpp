@@ -130,3 +130,16 @@ TEST(DebugLog, MessagesFromManyThreadsStayWhole) {
         ASSERT_EQ(line.find(" ends here"), line.size() - 10) << line;
     }
 }
+
+#if !defined(_WIN32)
+TEST(DebugLog, OnLinuxStandardErrorStandsForTheConsole) {
+    OtherHome home("console");
+    std::ofstream(home.logPath()).flush();
+    DebugLog log;
+    testing::internal::CaptureStderr();
+    log.depth = 1;
+    log.write(message("to the console too"));
+    log.depth = 0;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "    to the console too\n");
+}
+#endif

@@ -171,6 +171,19 @@ TEST(PoolLog, FailedThreadStartRendersTheFrameOnTheCallingThread) {
     EXPECT_EQ(again.contents(), expected.contents());
 }
 
+TEST(PoolLog, AFrameOfThreeRowsRunsThreeIterationsOnEightProcessors) {
+    RenderHarness harness;
+    harness.sim.script().processors = 8;
+    const std::size_t mark = test_home::logLines().size();
+    hostsim::World output({5, 3, 8});
+    ASSERT_EQ(renderFrame(harness, 5, 3, output), PF_Err_NONE);
+    const std::vector<std::string> lines = test_home::logLinesFrom(mark);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "ThreadPool::iterate (iterations(3))"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "    waiting for thread 7 to finish"), 1)
+        << "the pool holds every thread the host uses";
+    EXPECT_EQ(unwrittenRows(output), 0);
+}
+
 namespace {
 
 // A job that, while the pool runs it, asks a second adapter for a threaded run of its own.

@@ -167,6 +167,9 @@ TEST(RenderBadInput, NothingIsWrittenAndSuccessIsReturned) {
             EXPECT_EQ(harness.render(in, out, depth), PF_Err_NONE);
             EXPECT_EQ(output.contents(), before);
             EXPECT_TRUE(output.guardsIntact());
+            if (in.height <= 0) {
+                EXPECT_EQ(harness.sim.seen().progressCalls, 0) << "no rows, no progress";
+            }
         }
     }
 }

@@ -66,3 +66,21 @@ TEST(ThreadedRender, TwoHostThreadsRenderAtOnce) {
         ASSERT_EQ(b, expectedB);
     }
 }
+
+TEST(ThreadCount, NeverMoreThanThePoolsSlots) {
+    RenderHarness harness;
+    const hostsim::HostSim::Current current(harness.sim);
+    int32_t count = 0;
+    harness.sim.script().processors = 100;
+    EXPECT_EQ(harness.adapter.getThreadCount(count, -1), PF_Err_NONE);
+    EXPECT_EQ(count, 64);
+    EXPECT_EQ(harness.adapter.getThreadCount(count, 3), PF_Err_NONE);
+    EXPECT_EQ(count, 3) << "bounded by the rows";
+    harness.adapter.threadLimit = 500;
+    EXPECT_EQ(harness.adapter.getThreadCount(count, 0), PF_Err_NONE);
+    EXPECT_EQ(count, 64);
+    harness.adapter.threadLimit = 0;
+    harness.sim.script().iterateGenericError = 1234;
+    EXPECT_EQ(harness.adapter.getThreadCount(count, 10), 1234) << "the host's error is passed on";
+    EXPECT_EQ(count, 1);
+}
