@@ -129,9 +129,13 @@ void AfterEffectsHost::setMessage(const std::string &text) {
 }
 
 PF_ParamDef *AfterEffectsHost::parameterRecord(int32_t index) const {
-    // The host's array holds num_params entries; never read past it.
-    const bool inArray = index >= 0 && (inData == nullptr || index < inData->num_params);
-    return params != nullptr && inArray ? params[index] : nullptr;
+    // Never read past the array the host (or a smart command) handed over.
+    return params != nullptr && index >= 0 && index < paramsLength ? params[index] : nullptr;
+}
+
+void AfterEffectsHost::useParameterTable(PF_ParamDef **table, int32_t length) {
+    params = table;
+    paramsLength = length;
 }
 
 int32_t AfterEffectsHost::parameterCount() { return parameterCount_; }

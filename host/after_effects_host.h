@@ -92,12 +92,15 @@ public:
     PF_Err render(PF_InData *in_data, PF_ParamDef *params[], PF_LayerDef *output);
     PF_Err smartPreRender(PF_InData *in_data, void *extra);
     PF_Err smartRender(PF_InData *in_data, void *extra);
+    // Points the parameter objects at a table of the smart commands' own.
+    void useParameterTable(PF_ParamDef **table, int32_t length);
     PF_Err renderWorlds(int32_t bitDepth, const LayerInput &source, PF_LayerDef &output);
 
     // The current call's records; valid only inside dispatch.
     PF_InData *inData = nullptr;
     PF_OutData *outData = nullptr;
     PF_ParamDef **params = nullptr;
+    int32_t paramsLength = 0; // entries in `params`: the host's num_params, or the smart commands' table
     PF_LayerDef *output = nullptr;
     void *extra = nullptr;
     int32_t parameterCount_ = 0; // after numbering: the first free host index

@@ -11,6 +11,7 @@ PF_Err AfterEffectsHost::dispatch(PF_Cmd cmd, PF_InData *in_data, PF_OutData *ou
     inData = in_data;
     outData = out_data;
     this->params = params;
+    paramsLength = in_data != nullptr ? in_data->num_params : 0;
     this->output = output;
     this->extra = extra;
 

@@ -132,7 +132,7 @@ PF_Err AfterEffectsHost::smartPreRender(PF_InData *in_data, void *extra) {
     }
     CheckedOutParameters table(*in_data, parameterCount());
     PF_Err err = table.checkOut();
-    params = table.pointers();
+    useParameterTable(table.pointers(), std::min(parameterCount(), CheckedOutParameters::kCapacity));
     InputTime time;
     if (err == noError()) {
         inputTime(in_data, params, time);
@@ -200,7 +200,7 @@ PF_Err AfterEffectsHost::smartRender(PF_InData *in_data, void *extra) {
     }
     CheckedOutParameters table(*in_data, parameterCount());
     err = table.checkOut();
-    params = table.pointers();
+    useParameterTable(table.pointers(), std::min(parameterCount(), CheckedOutParameters::kCapacity));
     PF_Err result = noError();
     if (err == noError()) {
         result = renderWorlds(smart->input->bitdepth, source, *output);
