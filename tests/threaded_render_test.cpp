@@ -80,6 +80,10 @@ TEST(ThreadCount, NeverMoreThanThePoolsSlots) {
     EXPECT_EQ(harness.adapter.getThreadCount(count, 0), PF_Err_NONE);
     EXPECT_EQ(count, 64);
     harness.adapter.threadLimit = 0;
+    harness.sim.script().processors = 6;
+    harness.sim.script().iterateConcurrently = true; // the host counts on six threads at once
+    EXPECT_EQ(harness.adapter.getThreadCount(count, -1), PF_Err_NONE);
+    EXPECT_EQ(count, 6);
     harness.sim.script().iterateGenericError = 1234;
     EXPECT_EQ(harness.adapter.getThreadCount(count, 10), 1234) << "the host's error is passed on";
     EXPECT_EQ(count, 1);
