@@ -53,6 +53,8 @@ Vec surfaceNormal(double u, double v) {
 // Scales every vector by a smoothly varying length from 0.7 to 1.3: an unnormalised map.
 double lengthFactor(double u, double v) { return 1.0 + 0.3 * std::sin(u * 7.0 + 1.0) * std::cos(v * 5.0); }
 
+// A black picture at a render depth; float pictures are described as 16-bit files, which is
+// how the demo writes them (PNG holds 8 or 16 bits).
 Picture blankPicture(int width, int height, int depth, int channels) {
     Picture picture;
     picture.spec = OIIO::ImageSpec(width, height, channels,
@@ -78,9 +80,7 @@ void setUnit(Picture &picture, std::size_t pixel, int channel, double unit) {
 }
 
 Picture syntheticMap(int depth) {
-    Picture picture = blankPicture(kSide, kSide, depth == 32 ? 16 : depth, 4);
-    picture.depth = depth;
-    picture.rgba.resize(static_cast<std::size_t>(kSide) * kSide * 4 * picture.channelBytes());
+    Picture picture = blankPicture(kSide, kSide, depth, 4);
     for (int y = 0; y < kSide; ++y) {
         for (int x = 0; x < kSide; ++x) {
             const double u = (x + 0.5) / kSide, v = (y + 0.5) / kSide;
@@ -161,9 +161,7 @@ int runDemo(const std::string &folder, const std::string &modulePath, std::ostre
         printStats(out, label.c_str(), measureLengths(picture, false));
         out << "  " << std::string(22, ' ') << std::setprecision(1) << kSide * kSide / seconds / 1e6
             << " megapixels per second\n";
-        Picture file = picture;
-        file.spec.format = depth == 8 ? OIIO::TypeDesc::UINT8 : OIIO::TypeDesc::UINT16; // PNG holds 8 or 16 bits
-        writePicture(folder + "/output-" + std::to_string(depth) + "bit.png", file);
+        writePicture(folder + "/output-" + std::to_string(depth) + "bit.png", picture);
         if (depth == 8) {
             shown = picture;
         }
