@@ -24,9 +24,9 @@ struct ToolRun {
     std::string output; // standard output and standard error together
 };
 
-ToolRun runTool(const std::string &arguments, const std::string &prefix = "") {
-    const std::string command =
-        prefix + platform::executableDirectory() + "/zephyrine-render " + arguments + " 2>&1";
+ToolRun runTool(const std::string &arguments, const std::string &prefix = "",
+               const std::string &folder = platform::executableDirectory()) {
+    const std::string command = prefix + folder + "/zephyrine-render " + arguments + " 2>&1";
     ToolRun run{-1, {}};
     if (FILE *pipe = popen(command.c_str(), "r")) {
         char buffer[4096];
@@ -263,9 +263,20 @@ TEST(Files, AnUnwritableFolderFailsCleanly) {
     fs::permissions(folder.path(), fs::perms::all);
     fs::permissions(folder / "locked", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                            fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-    // Root writes through read-only folders: run the tool as nobody then.
-    const std::string prefix = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
-    const ToolRun run = runTool(quoted(folder / "in.png") + " -o " + quoted(folder / "locked/out.png"), prefix);
+    // Root writes through read-only folders: run the tool as nobody then, from a copy (with its
+    // module) in the test's folder, which nobody can reach wherever the build lives.
+    std::string prefix, toolFolder = platform::executableDirectory();
+    if (geteuid() == 0) {
+        prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+        toolFolder = (folder / "tool").string();
+        fs::create_directories(toolFolder);
+        for (const char *file : {"zephyrine-render", "zephyrine.so"}) {
+            fs::copy_file(platform::executableDirectory() + "/" + file, toolFolder + "/" + file);
+        }
+        fs::permissions(folder / "tool", fs::perms::all);
+    }
+    const ToolRun run =
+        runTool(quoted(folder / "in.png") + " -o " + quoted(folder / "locked/out.png"), prefix, toolFolder);
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_NE(run.output.find("locked/out.png: cannot"), std::string::npos) << run.output;
     EXPECT_TRUE(fs::is_empty(folder / "locked"));
