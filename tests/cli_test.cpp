@@ -42,11 +42,14 @@ ToolRun runTool(const std::string &arguments, const std::string &prefix = "",
 // Writes an image whose channels are given as floats at unit scale (or, for integer types,
 // as the integer values themselves).
 void writeImage(const fs::path &path, int width, int height, int channels, OIIO::TypeDesc type,
-                const std::vector<float> &values) {
+                const std::vector<float> &values, const std::string &description = "") {
     auto out = OIIO::ImageOutput::create(path.string());
     ASSERT_TRUE(out) << OIIO::geterror();
     OIIO::ImageSpec spec(width, height, channels, type);
     spec.attribute("oiio:UnassociatedAlpha", 1);
+    if (!description.empty()) {
+        spec.attribute("ImageDescription", description);
+    }
     ASSERT_TRUE(out->open(path.string(), spec)) << out->geterror();
     if (type == OIIO::TypeDesc::UINT8) {
         std::vector<uint8_t> integers(values.begin(), values.end());
@@ -148,16 +151,17 @@ TEST(CommandLine, UsageErrors) {
     EXPECT_EQ(runTool("--help").status, 0);
 }
 
-TEST(Rendering, EightBitRgbaGivesTheWorkedExamplesAndKeepsAlpha) {
+TEST(Rendering, EightBitRgbaGivesTheWorkedExamplesAndKeepsAlphaAndMetadata) {
     Folder folder;
     writeImage(folder / "in.png", 3, 1, 4, OIIO::TypeDesc::UINT8,
-               {128, 128, 255, 255, 0, 0, 0, 255, 64, 200, 30, 33});
+               {128, 128, 255, 255, 0, 0, 0, 255, 64, 200, 30, 33}, "rock, tangent space");
     const ToolRun run = runTool(quoted(folder / "in.png") + " -o " + quoted(folder / "out.png"));
     ASSERT_EQ(run.status, 0) << run.output;
     const ReadBack out = readImage(folder / "out.png");
     EXPECT_EQ(out.spec.nchannels, 4);
     EXPECT_EQ(out.values, (std::vector<float>{127, 127, 254, 255, 53, 53, 53, 255, 68, 194, 36, 33}))
         << "alpha 33 stays 33";
+    EXPECT_EQ(out.spec.get_string_attribute("ImageDescription"), "rock, tangent space");
 }
 
 TEST(Rendering, RgbStaysRgbAndControlsApply) {
