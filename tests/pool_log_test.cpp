@@ -35,6 +35,15 @@ PF_Err renderFrame(RenderHarness &harness, int32_t width, int32_t height, hostsi
     return harness.render(source, output);
 }
 
+// Renders a width × height 8-bit frame as a host with `processors` threads; the log lines it wrote.
+std::vector<std::string> renderAndReadLog(RenderHarness &harness, int processors, hostsim::World &output,
+                                          PF_Err expected = PF_Err_NONE) {
+    harness.sim.script().processors = processors;
+    const std::size_t mark = test_home::logLines().size();
+    EXPECT_EQ(renderFrame(harness, output.shape().width, output.shape().height, output), expected);
+    return test_home::logLinesFrom(mark);
+}
+
 int unwrittenRows(hostsim::World &output) {
     int rows = 0;
     for (int32_t y = 0; y < output.shape().height; ++y) {
@@ -67,12 +76,9 @@ TEST(PoolLog, FirstRenderOnFourProcessors) {
 
 TEST(PoolLog, LaterRenderWritesInitAndTheSameIterateBlock) {
     RenderHarness harness;
-    harness.sim.script().processors = 4;
-    const std::size_t mark = test_home::logLines().size();
     hostsim::World output({3, 8, 8});
-    ASSERT_EQ(renderFrame(harness, 3, 8, output), PF_Err_NONE);
     std::set<std::string> started;
-    const std::vector<std::string> lines = withoutStartedLines(test_home::logLinesFrom(mark), started);
+    const std::vector<std::string> lines = withoutStartedLines(renderAndReadLog(harness, 4, output), started);
     std::vector<std::string> expected = {"ThreadPool::init ()"};
     expected.insert(expected.end(), kIterateBlock.begin(), kIterateBlock.end());
     EXPECT_EQ(lines, expected);
@@ -118,12 +124,10 @@ TEST(PoolLog, CancelOnTheFirstRowOfThreadZero) {
 
 TEST(PoolLog, AHostThatNeverCancelsSeesEveryRowAndNoProgressLine) {
     RenderHarness harness;
-    harness.sim.script().processors = 4;
-    const std::size_t mark = test_home::logLines().size();
     hostsim::World output({4, 400, 8});
-    EXPECT_EQ(renderFrame(harness, 4, 400, output), PF_Err_NONE);
+    const std::vector<std::string> lines = renderAndReadLog(harness, 4, output);
     EXPECT_EQ(unwrittenRows(output), 0);
-    for (const std::string &line : test_home::logLinesFrom(mark)) {
+    for (const std::string &line : lines) {
         EXPECT_EQ(line.find("PROGRESS"), std::string::npos);
         EXPECT_EQ(line.find("Picking up"), std::string::npos);
     }
@@ -132,11 +136,8 @@ TEST(PoolLog, AHostThatNeverCancelsSeesEveryRowAndNoProgressLine) {
 
 TEST(PoolLog, OneProcessorRunsOnTheCallingThreadAlone) {
     RenderHarness harness;
-    harness.sim.script().processors = 1;
-    const std::size_t mark = test_home::logLines().size();
     hostsim::World output({3, 8, 8});
-    ASSERT_EQ(renderFrame(harness, 3, 8, output), PF_Err_NONE);
-    const std::vector<std::string> lines = test_home::logLinesFrom(mark);
+    const std::vector<std::string> lines = renderAndReadLog(harness, 1, output);
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ(lines[0], "ThreadPool::init ()");
     EXPECT_EQ(lines[1], "    ThreadPool::free ()") << "the old threads are stopped one level deeper";
@@ -173,11 +174,8 @@ TEST(PoolLog, FailedThreadStartRendersTheFrameOnTheCallingThread) {
 
 TEST(PoolLog, AFrameOfThreeRowsRunsThreeIterationsOnEightProcessors) {
     RenderHarness harness;
-    harness.sim.script().processors = 8;
-    const std::size_t mark = test_home::logLines().size();
     hostsim::World output({5, 3, 8});
-    ASSERT_EQ(renderFrame(harness, 5, 3, output), PF_Err_NONE);
-    const std::vector<std::string> lines = test_home::logLinesFrom(mark);
+    const std::vector<std::string> lines = renderAndReadLog(harness, 8, output);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "ThreadPool::iterate (iterations(3))"), 1);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "    waiting for thread 7 to finish"), 1)
         << "the pool holds every thread the host uses";
