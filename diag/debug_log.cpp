@@ -31,9 +31,9 @@ void DebugLog::update() {
     if (file != nullptr) {
         enabled = true;
     } else if (!path.empty()) {
-        // Only an existing file switches the log on: it is never created here.
-        if (std::FILE *probe = std::fopen(path.c_str(), "r")) {
-            std::fclose(probe);
+        // Only an existing file switches the log on: it is never created here. The probe opens
+        // nothing, so a render with the log off allocates nothing.
+        if (platform::fileExists(path.c_str())) {
             file = std::fopen(path.c_str(), "a+");
             enabled = file != nullptr;
         }
@@ -41,6 +41,15 @@ void DebugLog::update() {
     if (enabled && console == nullptr) {
         console = platform::openConsole("Debug Window", 120, 5000);
     }
+}
+
+bool DebugLog::takesMessages() {
+    if (enabled) {
+        return true;
+    }
+    platform::LockGuard guard(lock);
+    update();
+    return enabled;
 }
 
 void DebugLog::write(const std::ostringstream &message) {

@@ -26,6 +26,9 @@ public:
     static std::string defaultLogPath();
 
     bool isEnabled() const { return enabled; }
+    // Looks for the file as `write` would, and says whether a message would be written. Callers
+    // ask first and build no message while the log is off.
+    bool takesMessages();
 
     // Indentation level; LogIndent changes it, every write reads it.
     std::atomic<int32_t> depth{0};
@@ -33,7 +36,7 @@ public:
 private:
     std::string path;
     std::FILE *file = nullptr;
-    bool enabled = false;
+    std::atomic<bool> enabled{false};
     platform::Lock lock;
     platform::ConsoleHandle console = nullptr;
 };
@@ -55,7 +58,11 @@ private:
 
 // Builds one line from text and numbers, ends it with a line feed and writes it.
 template <class... Parts> void logLine(const Parts &...parts) {
+    DebugLog &log = debugLog();
+    if (!log.takesMessages()) {
+        return;
+    }
     std::ostringstream message;
     (message << ... << parts) << '\n';
-    debugLog().write(message);
+    log.write(message);
 }

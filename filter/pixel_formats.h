@@ -28,6 +28,8 @@ template <class Layout, class T, int ONE, int ZERO, int MAX> struct PixelRGB {
     using ChannelLayout = Layout;
     static constexpr int maximum = MAX;
     static constexpr bool isFloat = std::is_floating_point_v<T>;
+    // What an integer channel is multiplied by on reading (the vector kernels use it too).
+    static constexpr double readFactor = 1.0 / static_cast<double>(MAX);
 
     T channels[4];
 
@@ -37,7 +39,7 @@ template <class Layout, class T, int ONE, int ZERO, int MAX> struct PixelRGB {
         if constexpr (isFloat) {
             return static_cast<double>(value);
         } else {
-            return static_cast<double>(value) * kReadFactor;
+            return static_cast<double>(value) * readFactor;
         }
     }
 
@@ -58,9 +60,6 @@ template <class Layout, class T, int ONE, int ZERO, int MAX> struct PixelRGB {
             return static_cast<T>(static_cast<int32_t>(scaled));
         }
     }
-
-private:
-    static constexpr double kReadFactor = 1.0 / static_cast<double>(MAX);
 };
 
 using Pixel8 = PixelRGB<HostLayout, uint8_t, 1, 0, 255>;

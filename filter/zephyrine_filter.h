@@ -4,12 +4,12 @@
 
 #include "filter/corvanthis_filter.h"
 #include "filter/pixel_array.h"
+#include "filter/row_kernels.h"
 #include "filter/vector_transform.h"
 #include "host/corvanthis_host.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 template <class View> class ZephyrineFilter : public CorvanthisFilter {
 public:
@@ -38,8 +38,9 @@ public:
         // Never read or write outside either view, whatever sizes the host delivered.
         const int32_t lastRow = std::min(band.end, std::max(output.height, 0));
         const int32_t columns = input.hasData && output.hasData ? std::min(input.width, output.width) : 0;
+        const RowFunction transformRow = activeRowKernels().template rowFor<Pixel>();
         for (int32_t y = band.begin; y < lastRow; ++y) {
-            processRow(y, columns);
+            processRow(transformRow, y, columns);
             const PF_Err answer = host->progress(0, 1, threadIndex);
             if (answer != success) {
                 return answer;
@@ -75,28 +76,7 @@ private:
         return {static_cast<int32_t>(begin), static_cast<int32_t>(end)};
     }
 
-    void processRow(int32_t y, int32_t columns) const {
-        const unsigned char *from = input.row(y);
-        unsigned char *to = output.row(y);
-        for (int32_t x = 0; x < columns; ++x, from += sizeof(Pixel), to += sizeof(Pixel)) {
-            processPixel(from, to);
-        }
-    }
-
-    void processPixel(const unsigned char *from, unsigned char *to) const {
-        using Layout = typename Pixel::ChannelLayout;
-        using T = typename Pixel::Channel;
-        // Hosts align rows as they like: copy channels in and out rather than cast the address.
-        T in[4];
-        std::memcpy(in, from, sizeof in);
-        const double alpha = Pixel::read(in[Layout::alpha]);
-        const Vector3 v = transformVector(controls, Pixel::read(in[Layout::red]), Pixel::read(in[Layout::green]),
-                                          Pixel::read(in[Layout::blue]));
-        T out[4];
-        out[Layout::alpha] = Pixel::write(alpha);
-        out[Layout::red] = Pixel::write(v.x);
-        out[Layout::green] = Pixel::write(v.y);
-        out[Layout::blue] = Pixel::write(v.z);
-        std::memcpy(to, out, sizeof out);
+    void processRow(RowFunction transformRow, int32_t y, int32_t columns) const {
+        transformRow(controls, input.row(y), output.row(y), columns);
     }
 };

@@ -134,6 +134,15 @@ PF_Err HostSim::render() {
     return send(PF_Cmd_RENDER);
 }
 
+void HostSim::forgetObservations() {
+    seen_.checkouts.clear();
+    seen_.checkinIds.clear();
+    seen_.addedParameters.clear();
+    seen_.addIndexes.clear();
+    seen_.layerRequests.clear();
+    seen_.paramUIUpdates.clear();
+}
+
 PF_Err HostSim::runSmartSequence(A_short bitDepth) {
     PF_Err err = about();
     err = err != PF_Err_NONE ? err : globalSetup();

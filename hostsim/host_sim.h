@@ -89,6 +89,9 @@ public:
     ParameterArray &parameters() { return parameters_; }
     Script &script() { return script_; }
     const Observations &seen() const { return seen_; }
+    // Empties what the host saw, keeping the lists' memory: the host then allocates nothing
+    // of its own while the effect renders again.
+    void forgetObservations();
 
     // Makes this the host whose script answers the callbacks that carry no effect reference
     // (iterate_generic, the basic suite), on the calling thread, while the scope lives.

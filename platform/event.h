@@ -3,6 +3,8 @@
 
 #include "platform/wait.h"
 
+#include <atomic>
+
 namespace platform {
 
 class ManualResetEvent {
@@ -16,9 +18,18 @@ public:
     void set();
     void reset();
     WaitResult wait(WaitTime time = WaitTime::forever);
+    // Waits forever, but first watches the state for a few tens of microseconds without
+    // sleeping: the pool's hand-offs follow each other far quicker than a sleeping thread wakes.
+    WaitResult waitSpinningFirst();
+    bool isSet() const { return signaled_.load(std::memory_order_acquire); }
 
 private:
+    void setSystemEvent();
+    void resetSystemEvent();
+
     void *handle_;
+    // Mirrors the system object's state, so a spinning waiter reads it without a system call.
+    std::atomic<bool> signaled_{false};
 };
 
 } // namespace platform

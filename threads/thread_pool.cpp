@@ -78,7 +78,7 @@ int32_t ThreadPool::iterate(int32_t iterations, const IterationJob &job) {
     slots[0].work();
     for (int32_t i = 1; i < workerCount; ++i) {
         logLine("waiting for thread ", i, " to finish");
-        slots[i].doneEvent.wait();
+        slots[i].doneEvent.waitSpinningFirst();
     }
     logLine("all threads finished");
     return slots[0].result;
@@ -116,7 +116,7 @@ uint32_t ThreadPool::threadMain(void *argument) {
     auto &slot = *static_cast<WorkerSlot *>(argument);
     ThreadPool &pool = *slot.pool;
     for (;;) {
-        slot.startEvent.wait();
+        slot.startEvent.waitSpinningFirst();
         logLine("thread ", slot.index, " started");
         if (pool.stopping) {
             break;

@@ -9,8 +9,8 @@ static SignalState *state(void *handle) { return static_cast<SignalState *>(hand
 
 ManualResetEvent::ManualResetEvent() : handle_(new (std::nothrow) SignalState) {}
 ManualResetEvent::~ManualResetEvent() { delete state(handle_); }
-void ManualResetEvent::set() { state(handle_)->set(); }
-void ManualResetEvent::reset() { state(handle_)->reset(); }
+void ManualResetEvent::setSystemEvent() { state(handle_)->set(); }
+void ManualResetEvent::resetSystemEvent() { state(handle_)->reset(); }
 
 WaitResult ManualResetEvent::wait(WaitTime time) {
     return handle_ == nullptr ? WaitResult::failed : state(handle_)->wait(time);

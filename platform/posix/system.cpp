@@ -9,4 +9,6 @@ int32_t processorCount() {
     return count > 0 ? static_cast<int32_t>(count) : 1;
 }
 
+bool fileExists(const char *path) { return access(path, F_OK) == 0; }
+
 } // namespace platform

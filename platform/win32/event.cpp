@@ -13,8 +13,8 @@ ManualResetEvent::~ManualResetEvent() {
     }
 }
 
-void ManualResetEvent::set() { SetEvent(handle_); }
-void ManualResetEvent::reset() { ResetEvent(handle_); }
+void ManualResetEvent::setSystemEvent() { SetEvent(handle_); }
+void ManualResetEvent::resetSystemEvent() { ResetEvent(handle_); }
 WaitResult ManualResetEvent::wait(WaitTime time) { return waitOn(handle_, time); }
 
 } // namespace platform

@@ -10,4 +10,6 @@ int32_t processorCount() {
     return info.dwNumberOfProcessors > 0 ? static_cast<int32_t>(info.dwNumberOfProcessors) : 1;
 }
 
+bool fileExists(const char *path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
 } // namespace platform

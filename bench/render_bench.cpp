@@ -1,0 +1,179 @@
+// How fast the effect renders, against what the machine allows.
+//   build/linux/bin/render_bench [--runs N]
+// 1. 3840x2160 frames at 8, 16 and 32 bits through the loaded module (SMART_RENDER; the pool
+//    as a host uses it), each depth's median against two ceilings measured in the same run on
+//    every hardware thread: copying the frame's bytes, and one double square root and one
+//    double division per pixel at the widest vector width.
+// 2. The kernel alone on one thread.
+// 3. A 16x16 frame rendered through the pool against the same frame run on the calling thread.
+#include "bench/ceilings.h"
+#include "bench/timing.h"
+#include "filter/pixel_formats.h"
+#include "filter/row_kernels.h"
+#include "filter/zephyrine_filter.h"
+#include "host/zephyrine_ae_host.h"
+#include "hostsim/host_sim.h"
+#include "hostsim/plugin_module.h"
+#include "hostsim/world.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+
+namespace {
+
+constexpr int32_t kWidth = 3840;
+constexpr int32_t kHeight = 2160;
+constexpr double kFramePixels = static_cast<double>(kWidth) * kHeight;
+
+std::string processorName() {
+    std::ifstream info("/proc/cpuinfo");
+    for (std::string line; std::getline(info, line);) {
+        if (line.rfind("model name", 0) == 0) {
+            return line.substr(line.find(':') + 2);
+        }
+    }
+    return "unknown processor";
+}
+
+// Random channels; floats stay in the range a normal map uses.
+void fillRandomly(hostsim::World &world) {
+    std::mt19937 random(1);
+    const int32_t bytesPerPixel = world.bytesPerPixel();
+    for (int32_t y = 0; y < world.layer().height; ++y) {
+        if (bytesPerPixel == 16) {
+            auto *channels = world.channels<float>(0, y);
+            for (int32_t i = 0; i < world.layer().width * 4; ++i) {
+                channels[i] = static_cast<float>(random() % 1000) / 999.0f;
+            }
+        } else {
+            auto *bytes = world.channels<unsigned char>(0, y);
+            for (int32_t i = 0; i < world.layer().width * bytesPerPixel; ++i) {
+                bytes[i] = static_cast<unsigned char>(random());
+            }
+        }
+    }
+}
+
+ImageDesc describe(hostsim::World &world) {
+    PF_LayerDef &layer = world.layer();
+    ImageDesc desc;
+    desc.data = layer.data;
+    desc.width = layer.width;
+    desc.height = layer.height;
+    desc.rowBytes = layer.rowbytes;
+    desc.bitDepth = world.shape().bitDepth;
+    desc.layerWidth = layer.width;
+    desc.layerHeight = layer.height;
+    desc.valid = true;
+    return desc;
+}
+
+void appendControls(hostsim::HostSim &sim) {
+    for (int i = 0; i < 3; ++i) {
+        sim.parameters().append(hostsim::floatSliderRecord(0.0));
+    }
+    for (int i = 0; i < 5; ++i) {
+        sim.parameters().append(hostsim::checkboxRecord(0));
+    }
+    sim.inData().num_params = sim.parameters().size();
+}
+
+void frameThroughTheModule(PF_FilterProc entry, int depth, int runs, int threads) {
+    hostsim::HostSim sim(entry);
+    hostsim::World source({kWidth, kHeight, depth}), output({kWidth, kHeight, depth});
+    fillRandomly(source);
+    sim.setWorlds(&source, &output);
+    if (sim.runSmartSequence(static_cast<A_short>(depth)) != PF_Err_NONE) {
+        std::printf("  %2d-bit: the render failed\n", depth);
+        return;
+    }
+    const double render = bench::medianSeconds(runs, [&] {
+        sim.forgetObservations();
+        sim.smartRender(static_cast<A_short>(depth));
+    });
+    const auto frameBytes = static_cast<std::size_t>(output.layer().rowbytes) * kHeight;
+    const double copy = bench::copySeconds(reinterpret_cast<unsigned char *>(source.layer().data),
+                                           reinterpret_cast<unsigned char *>(output.layer().data), frameBytes, threads, runs);
+    const double sqrtDiv = bench::sqrtDivSeconds(static_cast<int64_t>(kFramePixels), threads, runs);
+    const double rate = kFramePixels / render * 1e-6;
+    const double copyRate = kFramePixels / copy * 1e-6;
+    const double sqrtDivRate = kFramePixels / sqrtDiv * 1e-6;
+    const double ceiling = std::min(copyRate, sqrtDivRate);
+    std::printf("  %2d-bit: %7.0f Mpx/s   copy %7.0f   sqrt+div %7.0f   ratio to the lower %.2f\n", depth, rate,
+                copyRate, sqrtDivRate, rate / ceiling);
+}
+
+template <class Pixel> void kernelOnOneThread(int runs) {
+    const int depth = static_cast<int>(sizeof(typename Pixel::Channel)) * 8;
+    hostsim::World source({kWidth, kHeight, depth}), output({kWidth, kHeight, depth});
+    fillRandomly(source);
+    CorvanthisHost host("bench", "bench", "bench");
+    using View = PixelArray<Pixel, 0, 0>;
+    ZephyrineFilter<View> filter(&host);
+    filter.controls.tiltForward = static_cast<double>(0.25f);
+    filter.input = View::fromDesc(describe(source));
+    filter.output = View::fromDesc(describe(output));
+    const double seconds = bench::medianSeconds(runs, [&] { filter.applyRows(0, 1, 0); });
+    std::printf("  %2d-bit: %7.0f Mpx/s\n", depth, kFramePixels / seconds * 1e-6);
+}
+
+// A 16x16 frame through the adapter as the driver runs it (the pool), and on the calling thread.
+void tinyFrame(int runs) {
+    constexpr int kRepeats = 20000;
+    hostsim::HostSim sim(nullptr);
+    appendControls(sim);
+    ZephyrineAEHost adapter("bench", "bench", "bench");
+    adapter.dispatch(PF_Cmd_EVENT, &sim.inData(), &sim.outData(), sim.parameters().pointers(), nullptr, nullptr);
+    hostsim::World source({16, 16, 8}), output({16, 16, 8});
+    source.fill(0x80);
+    const ImageDesc in = describe(source), out = describe(output);
+    const hostsim::HostSim::Current current(sim);
+    const double pooled = bench::medianSeconds(runs, [&] {
+        for (int i = 0; i < kRepeats; ++i) {
+            adapter.render8(in, out, {});
+        }
+    });
+    using View = PixelArray<Pixel8, 0, 0>;
+    ZephyrineFilter<View> filter(&adapter);
+    filter.input = View::fromDesc(in);
+    filter.output = View::fromDesc(out);
+    const double serial = bench::medianSeconds(runs, [&] {
+        for (int i = 0; i < kRepeats; ++i) {
+            adapter.runIterations(1, IterationJob{&filter, filter.rowsCallback}, 0);
+        }
+    });
+    std::printf("  pooled %.2f us   serial %.2f us   pooled/serial %.2f\n", pooled / kRepeats * 1e6,
+                serial / kRepeats * 1e6, pooled / serial);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    int runs = 9;
+    if (argc == 3 && std::strcmp(argv[1], "--runs") == 0) {
+        runs = std::max(1, std::atoi(argv[2]));
+    }
+    const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    std::printf("%s, %d hardware threads; kernels: %s; median of %d runs after a warm-up\n", processorName().c_str(),
+                threads, vectorLevelName(activeVectorLevel()), runs);
+
+    std::printf("3840x2160 through the module (SMART_RENDER), ceilings on %d threads (sqrt+div %d doubles wide):\n",
+                threads, bench::sqrtDivLanes());
+    {
+        hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+        for (int depth : {8, 16, 32}) {
+            frameThroughTheModule(module.entryPoint(), depth, runs, threads);
+        }
+    }
+    std::printf("the kernel alone, one thread, 3840x2160:\n");
+    kernelOnOneThread<Pixel8>(runs);
+    kernelOnOneThread<Pixel16>(runs);
+    kernelOnOneThread<Pixel32>(runs);
+    std::printf("a 16x16 frame, 8 bits, %d renders per run:\n", 20000);
+    tinyFrame(runs);
+    return 0;
+}

@@ -1,0 +1,22 @@
+// Median wall-clock time of repeated runs, after one run that warms caches and threads up.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+namespace bench {
+
+template <class Run> double medianSeconds(int runs, Run &&run) {
+    run();
+    std::vector<double> seconds;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        run();
+        seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(seconds.begin(), seconds.end());
+    return seconds[seconds.size() / 2];
+}
+
+} // namespace bench

@@ -1,0 +1,95 @@
+#include "filter/row_kernels.h"
+
+#include "filter/pixel_transform.h"
+#include "filter/simd/isa_kernels.h"
+
+#include <atomic>
+
+namespace {
+
+const RowKernels scalarKernels{transformRowScalar<Pixel8>, transformRowScalar<Pixel16>, transformRowScalar<Pixel32>};
+
+// Built at first use; each level's table is made only on a processor that supports it.
+const RowKernels &vectorKernels(VectorLevel level) {
+    switch (level) {
+    case VectorLevel::sse2: {
+        static const RowKernels kernels = sse2RowKernels();
+        return kernels;
+    }
+    case VectorLevel::avx2: {
+        static const RowKernels kernels = avx2RowKernels();
+        return kernels;
+    }
+    case VectorLevel::avx512: {
+        static const RowKernels kernels = avx512RowKernels();
+        return kernels;
+    }
+    case VectorLevel::scalar:
+        break;
+    }
+    return scalarKernels;
+}
+
+// A level a test or benchmark asked for; -1 while none has.
+std::atomic<int> forcedLevel{-1};
+
+} // namespace
+
+const char *vectorLevelName(VectorLevel level) {
+    switch (level) {
+    case VectorLevel::scalar:
+        return "scalar";
+    case VectorLevel::sse2:
+        return "SSE2";
+    case VectorLevel::avx2:
+        return "AVX2";
+    case VectorLevel::avx512:
+        return "AVX-512";
+    }
+    return "unknown";
+}
+
+bool vectorLevelSupported(VectorLevel level) {
+    // The compiler's processor query also checks that the operating system saves the wider
+    // registers, so a level it reports can be used.
+    __builtin_cpu_init();
+    switch (level) {
+    case VectorLevel::scalar:
+    case VectorLevel::sse2:
+        return true;
+    case VectorLevel::avx2:
+        return __builtin_cpu_supports("avx2");
+    case VectorLevel::avx512:
+        return __builtin_cpu_supports("avx512f");
+    }
+    return false;
+}
+
+VectorLevel bestVectorLevel() {
+    static const VectorLevel best = [] {
+        for (VectorLevel level : {VectorLevel::avx512, VectorLevel::avx2}) {
+            if (vectorLevelSupported(level)) {
+                return level;
+            }
+        }
+        return VectorLevel::sse2;
+    }();
+    return best;
+}
+
+const RowKernels &rowKernelsOf(VectorLevel level) { return vectorKernels(level); }
+
+VectorLevel activeVectorLevel() {
+    const int forced = forcedLevel.load(std::memory_order_relaxed);
+    return forced < 0 ? bestVectorLevel() : static_cast<VectorLevel>(forced);
+}
+
+const RowKernels &activeRowKernels() { return vectorKernels(activeVectorLevel()); }
+
+bool forceVectorLevel(VectorLevel level) {
+    if (!vectorLevelSupported(level)) {
+        return false;
+    }
+    forcedLevel.store(static_cast<int>(level), std::memory_order_relaxed);
+    return true;
+}

@@ -1,0 +1,47 @@
+// The row functions the filter runs, one per pixel format, at the widest instruction set the
+// processor offers. Chosen once, at the first render, by asking the processor; every level
+// gives the same bits as the scalar reference.
+#pragma once
+
+#include "filter/pixel_formats.h"
+#include "filter/vector_transform.h"
+
+#include <cstdint>
+
+// Transforms `count` packed pixels from `from` to `to` (neither needs any alignment).
+using RowFunction = void (*)(const VectorControls &controls, const unsigned char *from, unsigned char *to,
+                             int32_t count);
+
+struct RowKernels {
+    RowFunction row8;
+    RowFunction row16;
+    RowFunction row32;
+
+    template <class Pixel> RowFunction rowFor() const {
+        if constexpr (sizeof(typename Pixel::Channel) == 1) {
+            return row8;
+        } else if constexpr (sizeof(typename Pixel::Channel) == 2) {
+            return row16;
+        } else {
+            return row32;
+        }
+    }
+};
+
+enum class VectorLevel { scalar, sse2, avx2, avx512 };
+
+const char *vectorLevelName(VectorLevel level);
+// Whether this processor (and its operating system) can run a level.
+bool vectorLevelSupported(VectorLevel level);
+// The widest supported level.
+VectorLevel bestVectorLevel();
+// The kernels of a level; the level must be supported.
+const RowKernels &rowKernelsOf(VectorLevel level);
+
+// The kernels renders use: the best level, unless a test forced another.
+const RowKernels &activeRowKernels();
+VectorLevel activeVectorLevel();
+
+// For tests and benchmarks only: renders use `level` from now on. False (and no change) when
+// the processor cannot run it.
+bool forceVectorLevel(VectorLevel level);

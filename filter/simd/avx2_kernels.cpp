@@ -1,0 +1,89 @@
+// Four pixels per register, on processors with AVX2.
+#include "filter/simd/isa_kernels.h"
+
+#include <immintrin.h>
+
+#define KERNEL_TARGET __attribute__((target("avx2")))
+#include "filter/simd/vector_rows.h"
+#include "filter/simd/transpose.h"
+
+namespace {
+
+struct Avx2 {
+    static constexpr int32_t lanes = 4;
+    using D = __m256d;
+    using Mask = __m256d;
+
+    KERNEL_TARGET static D set1(double v) { return _mm256_set1_pd(v); }
+    KERNEL_TARGET static D add(D a, D b) { return _mm256_add_pd(a, b); }
+    KERNEL_TARGET static D sub(D a, D b) { return _mm256_sub_pd(a, b); }
+    KERNEL_TARGET static D mul(D a, D b) { return _mm256_mul_pd(a, b); }
+    KERNEL_TARGET static D div(D a, D b) { return _mm256_div_pd(a, b); }
+    KERNEL_TARGET static D min(D a, D b) { return _mm256_min_pd(a, b); }
+    KERNEL_TARGET static D max(D a, D b) { return _mm256_max_pd(a, b); }
+    KERNEL_TARGET static D negate(D a) { return _mm256_xor_pd(a, _mm256_set1_pd(-0.0)); }
+    KERNEL_TARGET static Mask hasLength(D s) { return _mm256_cmp_pd(s, _mm256_setzero_pd(), _CMP_NEQ_OQ); }
+    KERNEL_TARGET static D sqrtWhere(Mask m, D a, D b) { return select(m, _mm256_sqrt_pd(a), b); }
+    KERNEL_TARGET static D mulWhere(Mask m, D a, D b) { return select(m, _mm256_mul_pd(a, b), a); }
+    KERNEL_TARGET static D select(Mask m, D a, D b) { return _mm256_blendv_pd(b, a, m); }
+
+    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i.
+    KERNEL_TARGET static void load8(const unsigned char *from, D channels[4]) {
+        const __m128i words = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
+        const __m128i low = _mm_set1_epi32(0xFF);
+        channels[0] = _mm256_cvtepi32_pd(_mm_and_si128(words, low));
+        channels[1] = _mm256_cvtepi32_pd(_mm_and_si128(_mm_srli_epi32(words, 8), low));
+        channels[2] = _mm256_cvtepi32_pd(_mm_and_si128(_mm_srli_epi32(words, 16), low));
+        channels[3] = _mm256_cvtepi32_pd(_mm_srli_epi32(words, 24));
+    }
+    KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
+        __m128i words = _mm256_cvttpd_epi32(channels[0]);
+        words = _mm_or_si128(words, _mm_slli_epi32(_mm256_cvttpd_epi32(channels[1]), 8));
+        words = _mm_or_si128(words, _mm_slli_epi32(_mm256_cvttpd_epi32(channels[2]), 16));
+        words = _mm_or_si128(words, _mm_slli_epi32(_mm256_cvttpd_epi32(channels[3]), 24));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(to), words);
+    }
+
+    // 16 bits: each pixel is one 64-bit word, channel i in bits 16i.
+    KERNEL_TARGET static D channel16(__m256i pixels, int shift) {
+        const __m256i value = _mm256_and_si256(_mm256_srli_epi64(pixels, shift), _mm256_set1_epi64x(0xFFFF));
+        const __m256i packed = _mm256_permutevar8x32_epi32(value, _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7));
+        return _mm256_cvtepi32_pd(_mm256_castsi256_si128(packed));
+    }
+    KERNEL_TARGET static void load16(const unsigned char *from, D channels[4]) {
+        const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from));
+        channels[0] = channel16(pixels, 0);
+        channels[1] = channel16(pixels, 16);
+        channels[2] = channel16(pixels, 32);
+        channels[3] = channel16(pixels, 48);
+    }
+    KERNEL_TARGET static __m256i wide16(D channel, int shift) {
+        return _mm256_slli_epi64(_mm256_cvtepu32_epi64(_mm256_cvttpd_epi32(channel)), shift);
+    }
+    KERNEL_TARGET static void store16(unsigned char *to, const D channels[4]) {
+        const __m256i pixels =
+            _mm256_or_si256(_mm256_or_si256(wide16(channels[0], 0), wide16(channels[1], 16)),
+                            _mm256_or_si256(wide16(channels[2], 32), wide16(channels[3], 48)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), pixels);
+    }
+
+    // Float: each pixel is four floats; four pixels are a 4x4 block to transpose.
+    KERNEL_TARGET static void load32(const unsigned char *from, D channels[4]) {
+        __m128 block[4];
+        loadTransposed(reinterpret_cast<const float *>(from), block);
+        for (int i = 0; i < 4; ++i) {
+            channels[i] = _mm256_cvtps_pd(block[i]);
+        }
+    }
+    KERNEL_TARGET static void store32(unsigned char *to, const D channels[4]) {
+        __m128 block[4];
+        for (int i = 0; i < 4; ++i) {
+            block[i] = _mm256_cvtpd_ps(channels[i]);
+        }
+        storeTransposed(block, reinterpret_cast<float *>(to));
+    }
+};
+
+} // namespace
+
+RowKernels avx2RowKernels() { return vectorRowKernels<Avx2>(); }

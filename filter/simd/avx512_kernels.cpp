@@ -1,0 +1,94 @@
+// Eight pixels per register, on processors with AVX-512 (the foundation instructions).
+#include "filter/simd/isa_kernels.h"
+
+#include "filter/simd/avx512_intrinsics.h"
+
+#define KERNEL_TARGET __attribute__((target("avx512f,avx2")))
+#include "filter/simd/vector_rows.h"
+#include "filter/simd/transpose.h"
+
+namespace {
+
+struct Avx512 {
+    static constexpr int32_t lanes = 8;
+    using D = __m512d;
+    using Mask = __mmask8;
+
+    KERNEL_TARGET static D set1(double v) { return _mm512_set1_pd(v); }
+    KERNEL_TARGET static D add(D a, D b) { return _mm512_add_pd(a, b); }
+    KERNEL_TARGET static D sub(D a, D b) { return _mm512_sub_pd(a, b); }
+    KERNEL_TARGET static D mul(D a, D b) { return _mm512_mul_pd(a, b); }
+    KERNEL_TARGET static D div(D a, D b) { return _mm512_div_pd(a, b); }
+    KERNEL_TARGET static D min(D a, D b) { return _mm512_min_pd(a, b); }
+    KERNEL_TARGET static D max(D a, D b) { return _mm512_max_pd(a, b); }
+    KERNEL_TARGET static D negate(D a) {
+        const __m512i sign = _mm512_set1_epi64(static_cast<long long>(0x8000000000000000ULL));
+        return _mm512_castsi512_pd(_mm512_xor_si512(_mm512_castpd_si512(a), sign));
+    }
+    KERNEL_TARGET static Mask hasLength(D s) { return _mm512_cmp_pd_mask(s, _mm512_setzero_pd(), _CMP_NEQ_OQ); }
+    KERNEL_TARGET static D sqrtWhere(Mask m, D a, D b) { return _mm512_mask_sqrt_pd(b, m, a); }
+    KERNEL_TARGET static D mulWhere(Mask m, D a, D b) { return _mm512_mask_mul_pd(a, m, a, b); }
+
+    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i.
+    KERNEL_TARGET static void load8(const unsigned char *from, D channels[4]) {
+        const __m256i words = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from));
+        const __m256i low = _mm256_set1_epi32(0xFF);
+        channels[0] = _mm512_cvtepi32_pd(_mm256_and_si256(words, low));
+        channels[1] = _mm512_cvtepi32_pd(_mm256_and_si256(_mm256_srli_epi32(words, 8), low));
+        channels[2] = _mm512_cvtepi32_pd(_mm256_and_si256(_mm256_srli_epi32(words, 16), low));
+        channels[3] = _mm512_cvtepi32_pd(_mm256_srli_epi32(words, 24));
+    }
+    KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
+        __m256i words = _mm512_cvttpd_epi32(channels[0]);
+        words = _mm256_or_si256(words, _mm256_slli_epi32(_mm512_cvttpd_epi32(channels[1]), 8));
+        words = _mm256_or_si256(words, _mm256_slli_epi32(_mm512_cvttpd_epi32(channels[2]), 16));
+        words = _mm256_or_si256(words, _mm256_slli_epi32(_mm512_cvttpd_epi32(channels[3]), 24));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), words);
+    }
+
+    // 16 bits: each pixel is one 64-bit word, channel i in bits 16i.
+    KERNEL_TARGET static D channel16(__m512i pixels, unsigned shift) {
+        const __m512i value = _mm512_and_si512(_mm512_srli_epi64(pixels, shift), _mm512_set1_epi64(0xFFFF));
+        return _mm512_cvtepi32_pd(_mm512_cvtepi64_epi32(value));
+    }
+    KERNEL_TARGET static void load16(const unsigned char *from, D channels[4]) {
+        const __m512i pixels = _mm512_loadu_si512(from);
+        channels[0] = channel16(pixels, 0);
+        channels[1] = channel16(pixels, 16);
+        channels[2] = channel16(pixels, 32);
+        channels[3] = channel16(pixels, 48);
+    }
+    KERNEL_TARGET static __m512i wide16(D channel, unsigned shift) {
+        return _mm512_slli_epi64(_mm512_cvtepu32_epi64(_mm512_cvttpd_epi32(channel)), shift);
+    }
+    KERNEL_TARGET static void store16(unsigned char *to, const D channels[4]) {
+        const __m512i pixels =
+            _mm512_or_si512(_mm512_or_si512(wide16(channels[0], 0), wide16(channels[1], 16)),
+                            _mm512_or_si512(wide16(channels[2], 32), wide16(channels[3], 48)));
+        _mm512_storeu_si512(to, pixels);
+    }
+
+    // Float: each pixel is four floats; eight pixels are two 4x4 blocks to transpose.
+    KERNEL_TARGET static void load32(const unsigned char *from, D channels[4]) {
+        __m128 first[4], second[4];
+        loadTransposed(reinterpret_cast<const float *>(from), first);
+        loadTransposed(reinterpret_cast<const float *>(from + 64), second);
+        for (int i = 0; i < 4; ++i) {
+            channels[i] = _mm512_cvtps_pd(_mm256_set_m128(second[i], first[i]));
+        }
+    }
+    KERNEL_TARGET static void store32(unsigned char *to, const D channels[4]) {
+        __m128 first[4], second[4];
+        for (int i = 0; i < 4; ++i) {
+            const __m256 narrowed = _mm512_cvtpd_ps(channels[i]);
+            first[i] = _mm256_castps256_ps128(narrowed);
+            second[i] = _mm256_extractf128_ps(narrowed, 1);
+        }
+        storeTransposed(first, reinterpret_cast<float *>(to));
+        storeTransposed(second, reinterpret_cast<float *>(to + 64));
+    }
+};
+
+} // namespace
+
+RowKernels avx512RowKernels() { return vectorRowKernels<Avx512>(); }

@@ -1,0 +1,90 @@
+// Two pixels per register: the baseline every x86-64 processor has.
+#include "filter/simd/isa_kernels.h"
+
+#include <emmintrin.h>
+
+#define KERNEL_TARGET __attribute__((target("sse2")))
+#include "filter/simd/vector_rows.h"
+
+namespace {
+
+struct Sse2 {
+    static constexpr int32_t lanes = 2;
+    using D = __m128d;
+    using Mask = __m128d;
+
+    KERNEL_TARGET static D set1(double v) { return _mm_set1_pd(v); }
+    KERNEL_TARGET static D add(D a, D b) { return _mm_add_pd(a, b); }
+    KERNEL_TARGET static D sub(D a, D b) { return _mm_sub_pd(a, b); }
+    KERNEL_TARGET static D mul(D a, D b) { return _mm_mul_pd(a, b); }
+    KERNEL_TARGET static D div(D a, D b) { return _mm_div_pd(a, b); }
+    KERNEL_TARGET static D min(D a, D b) { return _mm_min_pd(a, b); }
+    KERNEL_TARGET static D max(D a, D b) { return _mm_max_pd(a, b); }
+    KERNEL_TARGET static D negate(D a) { return _mm_xor_pd(a, _mm_set1_pd(-0.0)); }
+    KERNEL_TARGET static Mask hasLength(D s) {
+        return _mm_and_pd(_mm_cmpneq_pd(s, _mm_setzero_pd()), _mm_cmpord_pd(s, s));
+    }
+    KERNEL_TARGET static D select(Mask m, D a, D b) { return _mm_or_pd(_mm_and_pd(m, a), _mm_andnot_pd(m, b)); }
+    KERNEL_TARGET static D sqrtWhere(Mask m, D a, D b) { return select(m, _mm_sqrt_pd(a), b); }
+    KERNEL_TARGET static D mulWhere(Mask m, D a, D b) { return select(m, _mm_mul_pd(a, b), a); }
+
+    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i.
+    KERNEL_TARGET static void load8(const unsigned char *from, D channels[4]) {
+        const __m128i words = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(from));
+        const __m128i low = _mm_set1_epi32(0xFF);
+        channels[0] = _mm_cvtepi32_pd(_mm_and_si128(words, low));
+        channels[1] = _mm_cvtepi32_pd(_mm_and_si128(_mm_srli_epi32(words, 8), low));
+        channels[2] = _mm_cvtepi32_pd(_mm_and_si128(_mm_srli_epi32(words, 16), low));
+        channels[3] = _mm_cvtepi32_pd(_mm_srli_epi32(words, 24));
+    }
+    KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
+        __m128i words = _mm_cvttpd_epi32(channels[0]);
+        words = _mm_or_si128(words, _mm_slli_epi32(_mm_cvttpd_epi32(channels[1]), 8));
+        words = _mm_or_si128(words, _mm_slli_epi32(_mm_cvttpd_epi32(channels[2]), 16));
+        words = _mm_or_si128(words, _mm_slli_epi32(_mm_cvttpd_epi32(channels[3]), 24));
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(to), words);
+    }
+
+    // 16 bits: each pixel is one 64-bit word, channel i in bits 16i.
+    KERNEL_TARGET static D channel16(__m128i pixels, int shift) {
+        const __m128i value = _mm_and_si128(_mm_srli_epi64(pixels, shift), _mm_set1_epi64x(0xFFFF));
+        return _mm_cvtepi32_pd(_mm_shuffle_epi32(value, _MM_SHUFFLE(3, 1, 2, 0)));
+    }
+    KERNEL_TARGET static void load16(const unsigned char *from, D channels[4]) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
+        channels[0] = channel16(pixels, 0);
+        channels[1] = channel16(pixels, 16);
+        channels[2] = channel16(pixels, 32);
+        channels[3] = channel16(pixels, 48);
+    }
+    KERNEL_TARGET static __m128i wide16(D channel, int shift) {
+        return _mm_slli_epi64(_mm_unpacklo_epi32(_mm_cvttpd_epi32(channel), _mm_setzero_si128()), shift);
+    }
+    KERNEL_TARGET static void store16(unsigned char *to, const D channels[4]) {
+        const __m128i pixels = _mm_or_si128(_mm_or_si128(wide16(channels[0], 0), wide16(channels[1], 16)),
+                                            _mm_or_si128(wide16(channels[2], 32), wide16(channels[3], 48)));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(to), pixels);
+    }
+
+    // Float: each pixel is four floats.
+    KERNEL_TARGET static void load32(const unsigned char *from, D channels[4]) {
+        const __m128 first = _mm_loadu_ps(reinterpret_cast<const float *>(from));
+        const __m128 second = _mm_loadu_ps(reinterpret_cast<const float *>(from + 16));
+        const __m128 low = _mm_unpacklo_ps(first, second);  // c0 c0' c1 c1'
+        const __m128 high = _mm_unpackhi_ps(first, second); // c2 c2' c3 c3'
+        channels[0] = _mm_cvtps_pd(low);
+        channels[1] = _mm_cvtps_pd(_mm_movehl_ps(low, low));
+        channels[2] = _mm_cvtps_pd(high);
+        channels[3] = _mm_cvtps_pd(_mm_movehl_ps(high, high));
+    }
+    KERNEL_TARGET static void store32(unsigned char *to, const D channels[4]) {
+        const __m128 low = _mm_unpacklo_ps(_mm_cvtpd_ps(channels[0]), _mm_cvtpd_ps(channels[1]));  // c0 c1 c0' c1'
+        const __m128 high = _mm_unpacklo_ps(_mm_cvtpd_ps(channels[2]), _mm_cvtpd_ps(channels[3])); // c2 c3 c2' c3'
+        _mm_storeu_ps(reinterpret_cast<float *>(to), _mm_movelh_ps(low, high));
+        _mm_storeu_ps(reinterpret_cast<float *>(to + 16), _mm_movehl_ps(high, low));
+    }
+};
+
+} // namespace
+
+RowKernels sse2RowKernels() { return vectorRowKernels<Sse2>(); }

@@ -1,0 +1,262 @@
+// The vector kernels against the scalar reference, bit for bit, at every instruction-set
+// level this processor has: every 8-bit colour, 16-bit values over the whole range, floats
+// of every kind, and rows of every length and alignment.
+#include "filter/pixel_transform.h"
+#include "filter/row_kernels.h"
+#include "render_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace {
+
+std::vector<VectorLevel> vectorLevels() {
+    std::vector<VectorLevel> levels;
+    for (VectorLevel level : {VectorLevel::sse2, VectorLevel::avx2, VectorLevel::avx512}) {
+        if (vectorLevelSupported(level)) {
+            levels.push_back(level);
+        }
+    }
+    return levels;
+}
+
+VectorControls controls(double forward, double sideways, double upwards, int x, int y, int z, int all, int traditional) {
+    return {forward, sideways, upwards, x, y, z, all, traditional};
+}
+
+// Tilts as the driver hands them over: through single precision.
+double f(double value) { return static_cast<double>(static_cast<float>(value)); }
+
+const std::vector<VectorControls> &everyDaySettings() {
+    static const std::vector<VectorControls> settings = {
+        controls(0, 0, 0, 0, 0, 0, 0, 0),
+        controls(f(0.25), f(-0.5), f(0.125), 1, 0, 1, 0, 0),
+        controls(-1.0, f(0.75), 1.0, 0, 1, 0, 1, 1),
+    };
+    return settings;
+}
+
+// Every branch of the arithmetic: each tilt zero, positive, negative, +1 and -1 (and NaN,
+// which means no tilt) on its own and all together, and every combination of the checkboxes.
+std::vector<VectorControls> everyBranch() {
+    std::vector<VectorControls> settings;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (double t : {0.0, f(0.25), f(-0.25), 1.0, -1.0, nan}) {
+        settings.push_back(controls(t, 0, 0, 0, 0, 0, 0, 0));
+        settings.push_back(controls(0, t, 0, 0, 0, 0, 0, 0));
+        settings.push_back(controls(0, 0, t, 0, 0, 0, 0, 0));
+    }
+    settings.push_back(controls(f(0.5), f(-0.25), f(0.75), 0, 0, 0, 0, 0));
+    for (int flags = 0; flags < 32; ++flags) {
+        settings.push_back(controls(f(0.25), f(-0.5), f(0.125), flags & 1, (flags >> 1) & 1, (flags >> 2) & 1,
+                                    (flags >> 3) & 1, (flags >> 4) & 1));
+    }
+    return settings;
+}
+
+template <class Pixel> std::string describePixel(const std::vector<unsigned char> &bytes, std::size_t pixel) {
+    typename Pixel::Channel channels[4];
+    std::memcpy(channels, bytes.data() + pixel * sizeof(Pixel), sizeof channels);
+    std::ostringstream text;
+    text << "pixel " << pixel << " (";
+    for (auto channel : channels) {
+        text << " " << +channel;
+    }
+    text << " )";
+    return text.str();
+}
+
+// Runs `input` through the scalar reference and through every level; the first difference fails.
+template <class Pixel>
+void expectEveryLevelMatches(const VectorControls &c, const std::vector<unsigned char> &input, const char *what) {
+    const auto count = static_cast<int32_t>(input.size() / sizeof(Pixel));
+    std::vector<unsigned char> expected(input.size()), actual(input.size());
+    transformRowScalar<Pixel>(c, input.data(), expected.data(), count);
+    for (VectorLevel level : vectorLevels()) {
+        rowKernelsOf(level).template rowFor<Pixel>()(c, input.data(), actual.data(), count);
+        if (actual != expected) {
+            std::size_t pixel = 0;
+            while (std::memcmp(&actual[pixel * sizeof(Pixel)], &expected[pixel * sizeof(Pixel)], sizeof(Pixel)) == 0) {
+                ++pixel;
+            }
+            ADD_FAILURE() << vectorLevelName(level) << " differs from the scalar kernel on " << what << " at "
+                          << describePixel<Pixel>(input, pixel) << ": " << describePixel<Pixel>(actual, pixel)
+                          << " instead of " << describePixel<Pixel>(expected, pixel) << "; controls "
+                          << c.tiltForward << " " << c.tiltSideways << " " << c.tiltUpwards << " " << c.invertX
+                          << c.invertY << c.invertZ << c.invertAll << c.traditionalFormat;
+            return;
+        }
+    }
+}
+
+// All 2^24 colours, 2^16 at a time, with an alpha that varies too.
+void expectEveryColourMatches(const VectorControls &c) {
+    std::vector<unsigned char> input(std::size_t{1} << 18);
+    for (int blue = 0; blue < 256; ++blue) {
+        for (int i = 0; i < 1 << 16; ++i) {
+            const int red = i & 0xFF, green = i >> 8;
+            const unsigned char pixel[4] = {static_cast<unsigned char>(red ^ green ^ blue),
+                                            static_cast<unsigned char>(red), static_cast<unsigned char>(green),
+                                            static_cast<unsigned char>(blue)};
+            std::memcpy(&input[static_cast<std::size_t>(i) * 4], pixel, 4);
+        }
+        expectEveryLevelMatches<Pixel8>(c, input, "every 8-bit colour");
+        if (testing::Test::HasFailure()) {
+            return;
+        }
+    }
+}
+
+template <class T> std::vector<unsigned char> bytesOf(const std::vector<T> &channels) {
+    std::vector<unsigned char> bytes(channels.size() * sizeof(T));
+    std::memcpy(bytes.data(), channels.data(), bytes.size());
+    return bytes;
+}
+
+std::vector<unsigned char> random16BitPixels() {
+    std::mt19937 random(16);
+    std::vector<uint16_t> channels(std::size_t{1} << 20);
+    for (uint16_t &channel : channels) {
+        channel = static_cast<uint16_t>(random());
+    }
+    // The edges of the range, in every channel.
+    const uint16_t edges[] = {0, 1, 32767, 32768, 32769, 65535};
+    for (std::size_t i = 0; i < std::size(edges) * 4; ++i) {
+        channels[i] = edges[i % std::size(edges)];
+    }
+    return bytesOf(channels);
+}
+
+std::vector<unsigned char> awkwardFloatPixels() {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float infinity = std::numeric_limits<float>::infinity();
+    const float denormal = std::numeric_limits<float>::denorm_min();
+    const float special[] = {nan,      -nan,   infinity, -infinity, denormal, -denormal, 3e-39f, FLT_MIN,
+                             0.0f,     -0.0f,  1.0f,     -1.0f,     0.5f,     2.0f,      1e30f,  -1e30f,
+                             1.0000001f, 0.99999994f, 3.4e38f, -3.4e38f};
+    std::mt19937 random(32);
+    std::uniform_real_distribution<float> ordinary(-2.0f, 3.0f);
+    std::vector<float> channels(std::size_t{1} << 20);
+    for (float &channel : channels) {
+        channel = random() % 2 == 0 ? special[random() % std::size(special)] : ordinary(random);
+    }
+    return bytesOf(channels);
+}
+
+} // namespace
+
+TEST(VectorKernel, EveryLevelThisProcessorHasIsTested) {
+    EXPECT_FALSE(vectorLevels().empty());
+    EXPECT_TRUE(vectorLevelSupported(bestVectorLevel()));
+    std::printf("vector levels: best %s\n", vectorLevelName(bestVectorLevel()));
+}
+
+TEST(VectorKernel, Every8BitColourMatchesTheScalarKernel) {
+    for (const VectorControls &c : everyDaySettings()) {
+        expectEveryColourMatches(c);
+    }
+}
+
+TEST(VectorKernel, The16BitRangeMatchesTheScalarKernel) {
+    const std::vector<unsigned char> input = random16BitPixels();
+    for (const VectorControls &c : everyBranch()) {
+        expectEveryLevelMatches<Pixel16>(c, input, "random 16-bit values");
+    }
+}
+
+TEST(VectorKernel, FloatsOfEveryKindMatchTheScalarKernel) {
+    const std::vector<unsigned char> input = awkwardFloatPixels();
+    for (const VectorControls &c : everyBranch()) {
+        expectEveryLevelMatches<Pixel32>(c, input, "special and ordinary floats");
+    }
+}
+
+TEST(VectorKernel, FloatsMatchUnderTheHostsRoundingMode) {
+    // Narrowing to float follows the host's rounding mode, in vector lanes as in scalar code.
+    const std::vector<unsigned char> input = awkwardFloatPixels();
+    const int saved = std::fegetround();
+    for (int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        std::fesetround(mode);
+        expectEveryLevelMatches<Pixel32>(everyDaySettings()[1], input, "floats in another rounding mode");
+    }
+    std::fesetround(saved);
+}
+
+TEST(VectorKernel, RowsOfAnyLengthAndAlignmentTouchOnlyTheirPixels) {
+    const VectorControls c = everyDaySettings()[1];
+    std::mt19937 random(7);
+    for (VectorLevel level : vectorLevels()) {
+        const RowKernels &kernels = rowKernelsOf(level);
+        for (int32_t width = 0; width <= 25; ++width) {
+            for (int offset = 0; offset < 4; ++offset) {
+                SCOPED_TRACE(testing::Message() << vectorLevelName(level) << ", " << width << " pixels, offset "
+                                                << offset);
+                // 8-bit rows, one to three bytes off any alignment, with guard bytes after.
+                std::vector<unsigned char> from(offset + width * 4 + 64), to(from.size(), 0xEE), expected(width * 4);
+                for (unsigned char &byte : from) {
+                    byte = static_cast<unsigned char>(random());
+                }
+                kernels.row8(c, from.data() + offset, to.data() + offset, width);
+                transformRowScalar<Pixel8>(c, from.data() + offset, expected.data(), width);
+                EXPECT_EQ(0, std::memcmp(to.data() + offset, expected.data(), expected.size()));
+                for (std::size_t i = 0; i < to.size(); ++i) {
+                    if (i < static_cast<std::size_t>(offset) || i >= offset + expected.size()) {
+                        ASSERT_EQ(to[i], 0xEE) << "byte " << i << " outside the row was written";
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(VectorKernel, FramesWithPaddedBottomUpRowsRenderTheSameAtEveryLevel) {
+    RenderHarness harness;
+    harness.parameters.at(kTiltSideways).u.fs_d.value = -0.3;
+    harness.parameters.at(kInvertY).u.bd.value = 1;
+    for (int depth : {8, 16, 32}) {
+        // 19 pixels wide: no register width divides it.
+        hostsim::World source({19, 7, depth, 3, true}), reference({19, 7, depth, 3, true});
+        std::mt19937 random(static_cast<unsigned>(depth));
+        for (int32_t y = 0; y < 7; ++y) {
+            for (int32_t x = 0; x < 19; ++x) {
+                for (int channel = 0; channel < 4; ++channel) {
+                    if (depth == 32) {
+                        source.channels<float>(x, y)[channel] = static_cast<float>(random() % 1000) / 999.0f;
+                    } else if (depth == 16) {
+                        source.channels<uint16_t>(x, y)[channel] = static_cast<uint16_t>(random() % 32769);
+                    } else {
+                        source.channels<uint8_t>(x, y)[channel] = static_cast<uint8_t>(random());
+                    }
+                }
+            }
+        }
+        ASSERT_TRUE(forceVectorLevel(VectorLevel::scalar));
+        ASSERT_EQ(harness.render(source, reference), PF_Err_NONE);
+        for (VectorLevel level : vectorLevels()) {
+            SCOPED_TRACE(testing::Message() << depth << "-bit, " << vectorLevelName(level));
+            hostsim::World output({19, 7, depth, 3, true});
+            ASSERT_TRUE(forceVectorLevel(level));
+            ASSERT_EQ(harness.render(source, output), PF_Err_NONE);
+            EXPECT_EQ(output.contents(), reference.contents());
+            EXPECT_TRUE(output.guardsIntact());
+        }
+    }
+    forceVectorLevel(bestVectorLevel());
+}
+
+// The long run (label "long"): every 8-bit colour under every branch of the arithmetic.
+TEST(VectorKernelLong, Every8BitColourUnderEveryBranch) {
+    for (const VectorControls &c : everyBranch()) {
+        expectEveryColourMatches(c);
+        if (HasFailure()) {
+            return;
+        }
+    }
+}
