@@ -1,5 +1,6 @@
 // How fast the effect renders, against what the machine allows.
-//   build/linux/bin/render_bench [--runs N]
+//   build/linux/bin/render_bench [--runs N] [--level scalar|SSE2|AVX2|AVX-512]
+// (--level forces the kernels of the in-process parts, 2 and 3, for comparison.)
 // 1. 3840x2160 frames at 8, 16 and 32 bits through the loaded module (SMART_RENDER; the pool
 //    as a host uses it), each depth's median against two ceilings measured in the same run on
 //    every hardware thread: copying the frame's bytes, and one double square root and one
@@ -154,8 +155,21 @@ void tinyFrame(int runs) {
 
 int main(int argc, char **argv) {
     int runs = 9;
-    if (argc == 3 && std::strcmp(argv[1], "--runs") == 0) {
-        runs = std::max(1, std::atoi(argv[2]));
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--runs") == 0) {
+            runs = std::max(1, std::atoi(argv[i + 1]));
+        } else if (std::strcmp(argv[i], "--level") == 0) {
+            bool known = false;
+            for (VectorLevel level : {VectorLevel::scalar, VectorLevel::sse2, VectorLevel::avx2, VectorLevel::avx512}) {
+                if (std::strcmp(argv[i + 1], vectorLevelName(level)) == 0) {
+                    known = forceVectorLevel(level);
+                }
+            }
+            if (!known) {
+                std::fprintf(stderr, "level %s is unknown or not supported here\n", argv[i + 1]);
+                return 2;
+            }
+        }
     }
     const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     std::printf("%s, %d hardware threads; kernels: %s; median of %d runs after a warm-up\n", processorName().c_str(),

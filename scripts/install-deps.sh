@@ -16,7 +16,6 @@ need ninja-build has ninja
 need g++ has g++
 need binutils has objdump
 need googletest test -f /usr/src/googletest/CMakeLists.txt
-need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
 need libopenimageio-dev test -f /usr/include/OpenImageIO/imageio.h
 need mingw-w64 has x86_64-w64-mingw32-g++-posix
 need wine has wine
