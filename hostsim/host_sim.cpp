@@ -40,8 +40,8 @@ HostSim::HostSim(PF_FilterProc entry) : entry_(entry) {
     in_.inter.add_param = addParam;
     in_.inter.progress = progress;
 
-    utils_.host_new_handle = newHandle;
-    utils_.host_lock_handle = lockHandle;
+    utils_.host_new_handle = newHandleCallback;
+    utils_.host_lock_handle = lockHandleCallback;
     utils_.host_unlock_handle = unlockHandle;
     utils_.host_dispose_handle = disposeHandle;
     utils_.host_get_handle_size = handleSize;
@@ -93,7 +93,33 @@ PF_Err HostSim::send(PF_Cmd cmd, PF_ParamDef **params, void *extra) {
     in_.pica_basicP = script_.offerBasicSuite ? &basic_ : nullptr;
     const Current current(*this);
     PF_LayerDef *output = cmd == PF_Cmd_RENDER && outputWorld_ != nullptr ? &outputWorld_->layer() : &output_;
-    return entry_(cmd, &in_, &out_, params, output, extra);
+    command_ = cmd;
+    const PF_Err err = entry_(cmd, &in_, &out_, params, output, extra);
+    command_ = -1;
+    return err;
+}
+
+bool HostSim::failsNow(const char *callback) {
+    if (++seen_.hostCalls != script_.failCall) {
+        return false;
+    }
+    seen_.failedCallback = callback;
+    seen_.failedDuring = command_;
+    return true;
+}
+
+PF_Handle HostSim::newHandleCallback(A_u_longlong size) {
+    if (currentHost != nullptr && currentHost->failsNow("host_new_handle")) {
+        return nullptr;
+    }
+    return newHandle(size);
+}
+
+void *HostSim::lockHandleCallback(PF_Handle handle) {
+    if (currentHost != nullptr && currentHost->failsNow("host_lock_handle")) {
+        return nullptr;
+    }
+    return lockHandle(handle);
 }
 
 PF_Err HostSim::paramsSetup() {
@@ -161,6 +187,9 @@ PF_Err HostSim::checkoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long time, 
                               PF_ParamDef *param) {
     HostSim &host = from(ref);
     const Script &script = host.script_;
+    if (host.failsNow("checkout_param")) {
+        return script.failCode;
+    }
     if (script.checkoutError != PF_Err_NONE && (script.checkoutErrorIndex < 0 || script.checkoutErrorIndex == index)) {
         return script.checkoutError;
     }
@@ -176,12 +205,17 @@ PF_Err HostSim::checkinParam(PF_ProgPtr ref, PF_ParamDef *param) {
     if (param == nullptr) {
         return PF_Err_BAD_CALLBACK_PARAM;
     }
-    from(ref).seen_.checkinIds.push_back(param->uu.id);
-    return PF_Err_NONE;
+    HostSim &host = from(ref);
+    // A check-in the host fails still counts as given back by the effect.
+    host.seen_.checkinIds.push_back(param->uu.id);
+    return host.failsNow("checkin_param") ? host.script_.failCode : PF_Err_NONE;
 }
 
 PF_Err HostSim::addParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDef *def) {
     HostSim &host = from(ref);
+    if (host.failsNow("add_param")) {
+        return host.script_.failCode;
+    }
     const int call = static_cast<int>(host.seen_.addedParameters.size()) + 1;
     if (host.script_.addParamError != PF_Err_NONE && call >= host.script_.addParamErrorFromCall) {
         return host.script_.addParamError;
@@ -194,6 +228,9 @@ PF_Err HostSim::addParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDef *def) 
 PF_Err HostSim::progress(PF_ProgPtr ref, A_long, A_long) {
     HostSim &host = from(ref);
     const int call = ++host.seen_.progressCalls;
+    if (host.failsNow("progress")) {
+        return host.script_.failCode;
+    }
     return call >= host.script_.progressAnswerFromCall ? host.script_.progressAnswer : PF_Err_NONE;
 }
 
@@ -203,6 +240,9 @@ PF_Err HostSim::iterateGeneric(A_long iterations, void *refcon, PF_IterateGeneri
         return PF_Err_BAD_CALLBACK_PARAM;
     }
     ++host->seen_.iterateGenericCalls;
+    if (host->failsNow("iterate_generic")) {
+        return host->script_.failCode;
+    }
     if (host->script_.iterateGenericError != PF_Err_NONE) {
         return host->script_.iterateGenericError;
     }
@@ -229,6 +269,9 @@ PF_Err HostSim::iterateGeneric(A_long iterations, void *refcon, PF_IterateGeneri
 PF_Err HostSim::checkoutLayer(PF_ProgPtr ref, PF_ParamIndex index, A_long, const PF_RenderRequest *request, A_long,
                               A_long, A_u_long, PF_CheckoutResult *result) {
     HostSim &host = from(ref);
+    if (host.failsNow("checkout_layer")) {
+        return host.script_.failCode;
+    }
     if (index != 0 || request == nullptr || result == nullptr || host.sourceWorld_ == nullptr) {
         return PF_Err_BAD_CALLBACK_PARAM;
     }
@@ -246,6 +289,10 @@ PF_Err HostSim::checkoutLayer(PF_ProgPtr ref, PF_ParamIndex index, A_long, const
 
 PF_Err HostSim::checkoutLayerPixels(PF_ProgPtr ref, A_long, PF_EffectWorld **pixels) {
     HostSim &host = from(ref);
+    if (host.failsNow("checkout_layer_pixels")) {
+        *pixels = nullptr;
+        return host.script_.failCode;
+    }
     ++host.seen_.layerPixelCheckouts;
     *pixels = host.sourceWorld_ != nullptr ? &host.sourceWorld_->layer() : nullptr;
     return PF_Err_NONE;
@@ -253,6 +300,10 @@ PF_Err HostSim::checkoutLayerPixels(PF_ProgPtr ref, A_long, PF_EffectWorld **pix
 
 PF_Err HostSim::checkoutOutput(PF_ProgPtr ref, PF_EffectWorld **output) {
     HostSim &host = from(ref);
+    if (host.failsNow("checkout_output")) {
+        *output = nullptr;
+        return host.script_.failCode;
+    }
     ++host.seen_.outputCheckouts;
     *output = host.outputWorld_ != nullptr ? &host.outputWorld_->layer() : nullptr;
     return PF_Err_NONE;
@@ -260,6 +311,9 @@ PF_Err HostSim::checkoutOutput(PF_ProgPtr ref, PF_EffectWorld **output) {
 
 SPErr HostSim::acquireSuite(const char *name, int32_t version, const void **suite) {
     HostSim *host = currentHost;
+    if (host != nullptr && host->failsNow("AcquireSuite")) {
+        return host->script_.failCode;
+    }
     if (host == nullptr || host->script_.refuseSuites || std::strcmp(name, kPFParamUtilsSuite) != 0 ||
         version != kPFParamUtilsSuiteVersion1) {
         return kSuiteNotFound;

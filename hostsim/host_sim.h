@@ -33,6 +33,9 @@ struct Observations {
     int suitesAcquired = 0;
     int suitesReleased = 0;
     std::vector<std::pair<PF_ParamIndex, PF_ParamDef>> paramUIUpdates;
+    int hostCalls = 0;                   // calls of the callbacks fault injection counts
+    const char *failedCallback = nullptr; // the callback made to fail, once it was called
+    PF_Cmd failedDuring = -1;            // ... and the command that was running
 
     int checkoutBalance() const { return static_cast<int>(checkouts.size() - checkinIds.size()); }
 };
@@ -50,6 +53,12 @@ struct Script {
     PF_Err iterateGenericError = PF_Err_NONE; // returned by iterate_generic without calling back
     bool offerBasicSuite = true;         // pica_basicP is set
     bool refuseSuites = false;           // AcquireSuite fails
+    // Fault injection: the failCall-th call (from 1; 0 = none) of any of checkout_param,
+    // checkin_param, add_param, checkout_layer, checkout_layer_pixels, checkout_output,
+    // host_new_handle, host_lock_handle, AcquireSuite, iterate_generic and progress fails:
+    // it answers failCode, or a null handle or pointer where the callback answers one.
+    int failCall = 0;
+    PF_Err failCode = PF_Err_INVALID_CALLBACK;
 };
 
 class HostSim {
@@ -126,6 +135,10 @@ private:
     static SPErr acquireSuite(const char *name, int32_t version, const void **suite);
     static SPErr releaseSuite(const char *name, int32_t version);
     static PF_Err updateParamUI(PF_ProgPtr ref, PF_ParamIndex index, const PF_ParamDef *def);
+    static PF_Handle newHandleCallback(A_u_longlong size);
+    static void *lockHandleCallback(PF_Handle handle);
+    // Counts a call of a callback fault injection covers; true when this one is to fail.
+    bool failsNow(const char *callback);
 
     PF_FilterProc entry_;
     PF_InData in_{};
@@ -141,6 +154,7 @@ private:
     ParameterArray parameters_;
     Script script_;
     Observations seen_;
+    PF_Cmd command_ = -1; // the command being sent
 };
 
 } // namespace hostsim
