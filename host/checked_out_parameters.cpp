@@ -1,9 +1,14 @@
 #include "host/checked_out_parameters.h"
 
-CheckedOutParameters::~CheckedOutParameters() {
-    for (int32_t index = checkedOut_; index >= 1; --index) {
-        in_.inter.checkin_param(in_.effect_ref, &records_[index]);
+PF_Err CheckedOutParameters::checkIn() {
+    PF_Err first = PF_Err_NONE;
+    for (; checkedOut_ >= 1; --checkedOut_) {
+        const PF_Err err = in_.inter.checkin_param(in_.effect_ref, &records_[checkedOut_]);
+        if (first == PF_Err_NONE) {
+            first = err;
+        }
     }
+    return first;
 }
 
 PF_Err CheckedOutParameters::checkOut() {

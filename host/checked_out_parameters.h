@@ -10,12 +10,15 @@ public:
 
     // `count` is the first free host index (the adapter's parameterCount).
     CheckedOutParameters(const PF_InData &in, int32_t count) : in_(in), count_(count) {}
-    ~CheckedOutParameters();
+    ~CheckedOutParameters() { checkIn(); }
     CheckedOutParameters(const CheckedOutParameters &) = delete;
     CheckedOutParameters &operator=(const CheckedOutParameters &) = delete;
 
     // Checks out indexes 1 to count - 1; stops at the first error and returns it.
     PF_Err checkOut();
+    // Checks in every record still out, highest index first, and returns the first error the
+    // host answered (the rest are still checked in). The destructor does it if nobody did.
+    PF_Err checkIn();
     // The table, indexed by host index; entry 0 (the input layer) stays null.
     PF_ParamDef **pointers() { return pointers_; }
 

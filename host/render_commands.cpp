@@ -118,10 +118,10 @@ PF_Err AfterEffectsHost::render(PF_InData *in_data, PF_ParamDef *params[], PF_La
         const bool deep = ((source.world->world_flags | output->world_flags) & PF_WorldFlag_DEEP) != 0;
         result = renderWorlds(deep ? 16 : 8, source, *output);
     }
-    if (mustCheckIn) {
-        in_data->inter.checkin_param(in_data->effect_ref, &checkedOut);
-    }
-    return err != noError() ? err : result;
+    const PF_Err checkedIn =
+        mustCheckIn ? in_data->inter.checkin_param(in_data->effect_ref, &checkedOut) : noError();
+    // The first error wins: the checkout's, the render's, then a failed check-in.
+    return err != noError() ? err : result != noError() ? result : checkedIn;
 }
 
 PF_Err AfterEffectsHost::smartPreRender(PF_InData *in_data, void *extra) {
@@ -151,8 +151,9 @@ PF_Err AfterEffectsHost::smartPreRender(PF_InData *in_data, void *extra) {
         err = pre->cb->checkout_layer(in_data->effect_ref, 0, 0, &request, time.time, time.timeStep, time.timeScale,
                                       &checkout);
     }
-    if (err != noError()) {
-        return err;
+    const PF_Err checkedIn = table.checkIn();
+    if (err != noError() || checkedIn != noError()) {
+        return err != noError() ? err : checkedIn;
     }
     rect = clampInto(rect, checkout.max_result_rect);
     PF_LRect maxRect = checkout.max_result_rect;
@@ -205,5 +206,6 @@ PF_Err AfterEffectsHost::smartRender(PF_InData *in_data, void *extra) {
     if (err == noError()) {
         result = renderWorlds(smart->input->bitdepth, source, *output);
     }
-    return err != noError() ? err : result;
+    const PF_Err checkedIn = table.checkIn();
+    return err != noError() ? err : result != noError() ? result : checkedIn;
 }
