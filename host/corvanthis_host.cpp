@@ -36,7 +36,10 @@ PF_Err CorvanthisHost::runIterations(int32_t iterationCount, const IterationJob 
     }
     // The pool is sized to every thread the host uses; the iterations are bounded by the caller.
     int32_t poolSize = 1;
-    getThreadCount(poolSize, -1);
+    const PF_Err counted = getThreadCount(poolSize, -1);
+    if (counted != noError()) {
+        return counted; // as every host error: returned, and nothing is run
+    }
     debugLog();
     ThreadPool &pool = threadPool();
     if (!pool.init(poolSize)) {
