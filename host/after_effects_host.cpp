@@ -79,6 +79,7 @@ void *AfterEffectsHost::allocate(std::size_t bytes) {
     }
     auto *block = static_cast<unsigned char *>(inData->utils->host_lock_handle(handle));
     if (block == nullptr) {
+        inData->utils->host_dispose_handle(handle); // nobody else could ever give it back
         return nullptr;
     }
     std::memcpy(block, &handle, sizeof handle);

@@ -13,7 +13,7 @@ namespace {
 struct Adapter : ZephyrineAEHost {
     Adapter() : ZephyrineAEHost("Zephyrine", "Mirovanth", "text") {
         utils.host_new_handle = counted;
-        utils.host_lock_handle = hostsim::lockHandle;
+        utils.host_lock_handle = lockOrRefuse;
         utils.host_unlock_handle = hostsim::unlockHandle;
         utils.host_dispose_handle = hostsim::disposeHandle;
         in.utils = &utils;
@@ -26,10 +26,12 @@ struct Adapter : ZephyrineAEHost {
         lastHandleSize = size;
         return refuseHandles ? nullptr : hostsim::newHandle(size);
     }
+    static void *lockOrRefuse(PF_Handle handle) { return refuseLocks ? nullptr : hostsim::lockHandle(handle); }
     static PF_Err answerProgress(PF_ProgPtr, A_long, A_long) { return progressAnswer; }
 
     static inline A_u_longlong lastHandleSize = 0;
     static inline bool refuseHandles = false;
+    static inline bool refuseLocks = false;
     static inline PF_Err progressAnswer = PF_Err_NONE;
 
     PF_UtilCallbacks utils{};
@@ -61,6 +63,11 @@ TEST(HostMemory, RefusedHandleGivesNull) {
     Adapter::refuseHandles = true;
     EXPECT_EQ(adapter.allocate(16), nullptr);
     Adapter::refuseHandles = false;
+    const long before = hostsim::outstandingHandles();
+    Adapter::refuseLocks = true;
+    EXPECT_EQ(adapter.allocate(16), nullptr) << "a handle that cannot be locked";
+    Adapter::refuseLocks = false;
+    EXPECT_EQ(hostsim::outstandingHandles(), before) << "the handle that could not be locked is disposed of";
     adapter.in.utils = nullptr;
     EXPECT_EQ(adapter.allocate(16), nullptr) << "a host without utility callbacks";
 }
