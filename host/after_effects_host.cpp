@@ -4,6 +4,7 @@
 #include "host/identity.h"
 #include "params/parameter_objects.h"
 #include "threads/thread_count.h"
+#include "threads/thread_pool.h"
 #include "threads/threaded_run.h"
 
 #include <algorithm>
@@ -64,7 +65,11 @@ PF_Err AfterEffectsHost::runIterations(int32_t iterationCount, const IterationJo
         }
     }
     // Another run owns the pool, or the caller is a worker itself: run here, one after another.
-    return runSerially(iterationCount, job, threadIndex, noError());
+    // A host thread whose run found the pool busy (another instance renders) runs as thread 0,
+    // so it still asks its host for progress and can be cancelled; a pool thread never calls
+    // the host.
+    const int32_t index = threadIndex < 0 && !onPoolThread() ? 0 : threadIndex;
+    return runSerially(iterationCount, job, index, noError());
 }
 
 void *AfterEffectsHost::allocate(std::size_t bytes) {

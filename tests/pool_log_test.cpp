@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
 #include <set>
 #include <string>
 #include <vector>
@@ -184,21 +187,28 @@ TEST(PoolLog, AFrameOfThreeRowsRunsThreeIterationsOnEightProcessors) {
 
 namespace {
 
-// A job that, while the pool runs it, asks a second adapter for a threaded run of its own.
+// A job of two iterations that, once both run at once (one on the calling thread, one on a
+// pool thread), asks a second adapter for a threaded run of its own from each.
 struct NestedRun {
+    explicit NestedRun(ZephyrineAEHost *second) : second(second) {}
     ZephyrineAEHost *second;
+    std::mutex lock;
     std::vector<int32_t> innerThreadIndexes;
+    std::atomic<int> started{0};
 
     static int32_t inner(void *context, int32_t, int32_t, int32_t threadIndex) {
-        static_cast<NestedRun *>(context)->innerThreadIndexes.push_back(threadIndex);
+        auto *run = static_cast<NestedRun *>(context);
+        const std::lock_guard<std::mutex> guard(run->lock);
+        run->innerThreadIndexes.push_back(threadIndex);
         return 0;
     }
-    static int32_t outer(void *context, int32_t iteration, int32_t, int32_t) {
+    static int32_t outer(void *context, int32_t, int32_t, int32_t) {
         auto *run = static_cast<NestedRun *>(context);
-        if (iteration == 0) {
-            return run->second->runIterations(3, IterationJob{run, inner}, -1);
+        ++run->started;
+        while (run->started.load() < 2) {
+            std::this_thread::yield();
         }
-        return 0;
+        return run->second->runIterations(3, IterationJob{run, inner}, -1);
     }
 };
 
@@ -208,8 +218,11 @@ TEST(PoolLog, ARunAskedForWhileAnotherIsUnderWayRunsSerially) {
     RenderHarness first, second;
     first.sim.script().processors = 2;
     second.sim.script().processors = 2;
-    NestedRun run{&second.adapter, {}};
+    NestedRun run(&second.adapter);
     const hostsim::HostSim::Current current(first.sim);
     EXPECT_EQ(first.adapter.runIterations(2, IterationJob{&run, NestedRun::outer}, -1), PF_Err_NONE);
-    EXPECT_EQ(run.innerThreadIndexes, (std::vector<int32_t>{-1, -1, -1}));
+    // The calling thread's nested run is thread 0 (it may ask its host); the pool thread's is
+    // -1 (it never calls the host).
+    std::sort(run.innerThreadIndexes.begin(), run.innerThreadIndexes.end());
+    EXPECT_EQ(run.innerThreadIndexes, (std::vector<int32_t>{-1, -1, -1, 0, 0, 0}));
 }

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "threads/threaded_run.h"
+
+#include <atomic>
 #include <cmath>
 #include <thread>
 #include <vector>
@@ -65,6 +68,37 @@ TEST(ThreadedRender, TwoHostThreadsRenderAtOnce) {
         ASSERT_EQ(a, expectedA);
         ASSERT_EQ(b, expectedB);
     }
+}
+
+TEST(ThreadedRender, AFrameThatFindsThePoolBusyStillAsksItsHostAndCanBeCancelled) {
+    // Another instance holds the pool until this frame is done.
+    RenderHarness holder;
+    std::atomic<bool> release{false};
+    auto hold = [](void *context, int32_t, int32_t, int32_t) {
+        while (!static_cast<std::atomic<bool> *>(context)->load()) {
+            std::this_thread::yield();
+        }
+        return 0;
+    };
+    std::thread other([&] {
+        const hostsim::HostSim::Current current(holder.sim);
+        holder.adapter.runIterations(1, IterationJob{&release, hold}, -1);
+    });
+    while (!ThreadedRunClaim::held()) {
+        std::this_thread::yield();
+    }
+
+    RenderHarness busy;
+    busy.sim.script().processors = 4;
+    hostsim::World source({6, 5, 8}), output({6, 5, 8});
+    EXPECT_EQ(busy.render(source, output), PF_Err_NONE);
+    EXPECT_EQ(busy.sim.seen().progressCalls, 5) << "the host is asked after every row";
+    busy.sim.script().progressAnswer = PF_Interrupt_CANCEL;
+    busy.sim.script().progressAnswerFromCall = 7;
+    EXPECT_EQ(busy.render(source, output), PF_Interrupt_CANCEL);
+
+    release = true;
+    other.join();
 }
 
 TEST(ThreadCount, NeverMoreThanThePoolsSlots) {

@@ -4,6 +4,12 @@
 
 #include <algorithm>
 
+namespace {
+thread_local bool poolThread = false;
+} // namespace
+
+bool onPoolThread() { return poolThread; }
+
 ThreadPool &threadPool() {
     // The log is made first, so it is destroyed after the pool and takes the pool's last lines.
     debugLog();
@@ -115,6 +121,7 @@ void ThreadPool::free() {
 uint32_t ThreadPool::threadMain(void *argument) {
     auto &slot = *static_cast<WorkerSlot *>(argument);
     ThreadPool &pool = *slot.pool;
+    poolThread = true;
     for (;;) {
         slot.startEvent.waitSpinningFirst();
         logLine("thread ", slot.index, " started");

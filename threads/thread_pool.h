@@ -64,3 +64,6 @@ private:
 
 // The one pool of the process, made on first use (after the log) and destroyed at unload.
 ThreadPool &threadPool();
+
+// Whether the calling thread is one of the pool's own threads (not a host thread).
+bool onPoolThread();

@@ -16,6 +16,8 @@ public:
     ThreadedRunClaim &operator=(const ThreadedRunClaim &) = delete;
 
     bool owned() const { return owned_; }
+    // Whether some run owns the pool now.
+    static bool held() { return active().load(std::memory_order_acquire); }
 
 private:
     static std::atomic<bool> &active() {
