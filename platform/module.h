@@ -11,6 +11,8 @@ using ModuleHandle = void *;
 ModuleHandle loadModule(const std::string &path, std::string &error);
 void *moduleSymbol(ModuleHandle module, const char *name);
 bool unloadModule(ModuleHandle module);
+// Whether the module at `path` is mapped into this process now (without loading it).
+bool moduleIsLoaded(const std::string &path);
 
 // The folder that holds the running executable, without a trailing separator.
 std::string executableDirectory();

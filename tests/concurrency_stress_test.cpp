@@ -13,7 +13,7 @@
 namespace {
 
 constexpr int kHostThreads = 6;
-constexpr int kFramesPerThread = 8;
+constexpr int kFramesPerThread = 12;
 
 struct FrameOrder {
     int depth;
@@ -30,8 +30,8 @@ std::vector<FrameOrder> ordersFor(int thread) {
     for (int i = 0; i < kFramesPerThread; ++i) {
         FrameOrder order{};
         order.depth = std::vector<int>{8, 16, 32}[random() % 3];
-        order.width = 1 + static_cast<int32_t>(random() % 97);
-        order.height = 1 + static_cast<int32_t>(random() % 61);
+        order.width = 1 + static_cast<int32_t>(random() % 211);
+        order.height = 1 + static_cast<int32_t>(random() % 127);
         for (double &tilt : order.tilts) {
             tilt = static_cast<double>(static_cast<int>(random() % 21) - 10) / 10.0;
         }

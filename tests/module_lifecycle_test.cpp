@@ -2,11 +2,14 @@
 // down at unload and come back at the next load, and the frames stay the same.
 #include "hostsim/host_sim.h"
 #include "hostsim/plugin_module.h"
+#include "platform/module.h"
 #include "test_home.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,16 @@ std::vector<unsigned char> renderInAFreshlyLoadedModule() {
     host.setWorlds(&source, &output);
     EXPECT_EQ(host.runSmartSequence(16), PF_Err_NONE);
     return output.contents();
+}
+
+// Threads of this process, where the system lists them (-1 elsewhere).
+long threadsOfThisProcess() {
+#if defined(__linux__)
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return std::distance(begin(tasks), end(tasks));
+#else
+    return -1;
+#endif
 }
 
 long countOf(const std::vector<std::string> &lines, const std::string &line) {
@@ -47,4 +60,23 @@ TEST(ModuleLifecycle, UnloadStopsThePoolAndAReloadRendersTheSameBytes) {
     EXPECT_EQ(countOf(afterSecond, "ThreadPool::ThreadPool()"), 2) << "a new pool in the reloaded module";
     EXPECT_EQ(countOf(afterSecond, "ThreadPool::~ThreadPool()"), 2);
     EXPECT_TRUE(std::equal(afterFirst.begin(), afterFirst.end(), afterSecond.begin())) << "appended, never rewritten";
+}
+
+TEST(ModuleLifecycle, AHundredLoadsRendersAndUnloads) {
+    // The log is on, so every cycle makes and tears down the log's file and the pool's threads.
+    test_home::switchLogOn();
+    const std::string path = hostsim::PluginModule::besideExecutable();
+    const std::size_t linesBefore = test_home::logLines().size();
+    const long threadsBefore = threadsOfThisProcess();
+    const std::vector<unsigned char> expected = renderInAFreshlyLoadedModule();
+    constexpr int kCycles = 100;
+    for (int cycle = 1; cycle < kCycles; ++cycle) {
+        ASSERT_EQ(renderInAFreshlyLoadedModule(), expected) << "cycle " << cycle;
+        ASSERT_FALSE(platform::moduleIsLoaded(path)) << "cycle " << cycle << " left the module loaded";
+        ASSERT_EQ(threadsOfThisProcess(), threadsBefore) << "cycle " << cycle << " left threads running";
+    }
+    const std::vector<std::string> lines = test_home::logLinesFrom(linesBefore);
+    EXPECT_EQ(countOf(lines, "ThreadPool::ThreadPool()"), kCycles);
+    EXPECT_EQ(countOf(lines, "ThreadPool::~ThreadPool()"), kCycles);
+    EXPECT_EQ(countOf(lines, "        closing down thread 3"), kCycles) << "every pool thread ended, every cycle";
 }

@@ -20,6 +20,15 @@ void *moduleSymbol(ModuleHandle module, const char *name) { return dlsym(module,
 
 bool unloadModule(ModuleHandle module) { return dlclose(module) == 0; }
 
+bool moduleIsLoaded(const std::string &path) {
+    void *module = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (module == nullptr) {
+        return false;
+    }
+    dlclose(module); // gives back the reference the probe took
+    return true;
+}
+
 std::string executableDirectory() {
     char path[PATH_MAX] = {};
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);

@@ -18,6 +18,8 @@ void *moduleSymbol(ModuleHandle module, const char *name) {
 
 bool unloadModule(ModuleHandle module) { return FreeLibrary(static_cast<HMODULE>(module)) != 0; }
 
+bool moduleIsLoaded(const std::string &path) { return GetModuleHandleA(path.c_str()) != nullptr; }
+
 std::string executableDirectory() {
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
