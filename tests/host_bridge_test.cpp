@@ -206,6 +206,19 @@ TEST_F(HostBridge, AnUnknownBitDepthRendersNothing) {
     EXPECT_EQ(host.seen().checkinIds, kCheckedInHighestFirst);
 }
 
+TEST_F(HostBridge, WorldsWhoseRowsCannotHoldTheDepthAreRefused) {
+    // 8-bit worlds announced as 16 or 32 bits: rendering them would run past every row.
+    for (A_short depth : {16, 32}) {
+        hostsim::World source({5, 3, 8}), output({5, 3, 8});
+        output.fill(0x3D);
+        const std::vector<unsigned char> before = output.contents();
+        host.setWorlds(&source, &output);
+        EXPECT_EQ(host.smartRender(depth), PF_Err_BAD_CALLBACK_PARAM) << depth;
+        EXPECT_EQ(output.contents(), before);
+        EXPECT_TRUE(output.guardsIntact());
+    }
+}
+
 TEST_F(HostBridge, NoInputWorldIsNotAnError) {
     hostsim::World output({2, 2, 8});
     output.fill(0x3D);
