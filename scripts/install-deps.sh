@@ -14,6 +14,8 @@ has() { command -v "$1"; }
 need cmake has cmake
 need ninja-build has ninja
 need g++ has g++
+need clang has clang++
+need libclang-rt-14-dev sh -c 'ls /usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a'
 need binutils has objdump
 need googletest test -f /usr/src/googletest/CMakeLists.txt
 need libopenimageio-dev test -f /usr/include/OpenImageIO/imageio.h

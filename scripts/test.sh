@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# The project's test command: installs what is missing, builds the Linux, ASan+UBSan, TSan and
-# Windows builds, and runs every test of all four (the Windows ones under Wine).
+# The project's test command: installs what is missing, builds the Linux, ASan+UBSan, TSan,
+# fuzzer (clang) and Windows builds, and runs every test of all five (the Windows ones under
+# Wine; the fuzzer replays its corpus and then fuzzes for a minute).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-presets=(linux linux-asan linux-tsan windows)
+presets=(linux linux-asan linux-tsan fuzz windows)
 jobs=$(nproc)
 for preset in "${presets[@]}"; do
     echo "=== build: $preset"
