@@ -3,3 +3,9 @@
 add_library(zephyrine_flags INTERFACE)
 target_compile_options(zephyrine_flags INTERFACE -Wall -Wextra -ffp-contract=off -fno-fast-math)
 target_include_directories(zephyrine_flags INTERFACE ${PROJECT_SOURCE_DIR})
+
+# The module runs on the user's machine, and its pixels must not depend on the compiler's
+# liberties: refuse flags that tune for the build machine or relax floating point.
+if(CMAKE_CXX_FLAGS MATCHES "-march=native|-mtune=native|-mcpu=native|-ffast-math|-Ofast|-mfma|-mavx")
+    message(FATAL_ERROR "CMAKE_CXX_FLAGS must not tune for this machine nor relax floating point: ${CMAKE_CXX_FLAGS}")
+endif()
