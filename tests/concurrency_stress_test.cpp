@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
 #include <thread>
 #include <vector>
@@ -14,6 +15,7 @@ namespace {
 
 constexpr int kHostThreads = 6;
 constexpr int kFramesPerThread = 12;
+constexpr int kRounds = 10;
 
 struct FrameOrder {
     int depth;
@@ -120,34 +122,42 @@ TEST(ConcurrencyStress, InstancesRenderingAtOnceMakeTheFramesALoneRenderMakes) {
         }
     }
 
-    std::vector<std::vector<Rendered>> actual(kHostThreads);
-    std::vector<std::thread> hosts;
-    for (int thread = 0; thread < kHostThreads; ++thread) {
-        hosts.emplace_back([&, thread] {
-            // Instances ask for different numbers of threads, so the pool is resized under load.
-            Instance instance(module.entryPoint(), 1 + thread % 4);
-            for (const FrameOrder &order : orders[thread]) {
-                actual[thread].push_back(instance.render(order, true));
-            }
-        });
-    }
-    for (std::thread &host : hosts) {
-        host.join();
-    }
-
     int finished = 0, cancelled = 0;
-    for (int thread = 0; thread < kHostThreads; ++thread) {
-        for (int frame = 0; frame < kFramesPerThread; ++frame) {
-            SCOPED_TRACE(testing::Message() << "host thread " << thread << ", frame " << frame);
-            const Rendered &result = actual[thread][frame];
-            if (result.err == PF_Interrupt_CANCEL) {
-                EXPECT_GT(orders[thread][frame].cancelAfter, 0) << "only a host that cancels sees a cancel";
-                ++cancelled;
-                continue;
+    for (int round = 0; round < kRounds; ++round) {
+        std::vector<std::vector<Rendered>> actual(kHostThreads);
+        std::atomic<int> ready{0};
+        std::vector<std::thread> hosts;
+        for (int thread = 0; thread < kHostThreads; ++thread) {
+            hosts.emplace_back([&, thread] {
+                // Instances ask for different numbers of threads, so the pool is resized under load.
+                Instance instance(module.entryPoint(), 1 + (thread + round) % 4);
+                // Every host thread starts its frames at the same moment.
+                ++ready;
+                while (ready.load() < kHostThreads) {
+                    std::this_thread::yield();
+                }
+                for (const FrameOrder &order : orders[thread]) {
+                    actual[thread].push_back(instance.render(order, true));
+                }
+            });
+        }
+        for (std::thread &host : hosts) {
+            host.join();
+        }
+
+        for (int thread = 0; thread < kHostThreads; ++thread) {
+            for (int frame = 0; frame < kFramesPerThread; ++frame) {
+                SCOPED_TRACE(testing::Message() << "round " << round << ", host thread " << thread << ", frame " << frame);
+                const Rendered &result = actual[thread][frame];
+                if (result.err == PF_Interrupt_CANCEL) {
+                    EXPECT_GT(orders[thread][frame].cancelAfter, 0) << "only a host that cancels sees a cancel";
+                    ++cancelled;
+                    continue;
+                }
+                ASSERT_EQ(result.err, PF_Err_NONE);
+                EXPECT_EQ(result.bytes, expected[thread][frame].bytes);
+                ++finished;
             }
-            ASSERT_EQ(result.err, PF_Err_NONE);
-            EXPECT_EQ(result.bytes, expected[thread][frame].bytes);
-            ++finished;
         }
     }
     std::printf("%d frames finished, %d cancelled\n", finished, cancelled);
