@@ -6,7 +6,6 @@
 #include "params/numeric_conversions.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -23,13 +22,6 @@ ImageDesc describeWorld(const PF_LayerDef &world) {
     desc.rowBytes = world.rowbytes;
     desc.valid = true;
     return desc;
-}
-
-// Whether every row of the world has room for its width in pixels of `pixelBytes`: a host's
-// record that says otherwise would have the effect read or write past the rows.
-bool rowsHoldTheirPixels(const PF_LayerDef &world, int64_t pixelBytes) {
-    const int64_t pitch = world.rowbytes;
-    return world.data == nullptr || world.width <= 0 || std::abs(pitch) >= int64_t{world.width} * pixelBytes;
 }
 
 bool isEmpty(const PF_LRect &rect) { return rect.left >= rect.right || rect.top >= rect.bottom; }
@@ -81,10 +73,6 @@ PF_Err AfterEffectsHost::renderWorlds(int32_t bitDepth, const LayerInput &source
         desc->pixelAspect = pixelAspect;
         desc->scaleX = scaleX;
         desc->scaleY = scaleY;
-    }
-    const int64_t pixelBytes = bitDepth == 8 ? 4 : bitDepth == 16 ? 8 : bitDepth == 32 ? 16 : 0;
-    if (pixelBytes > 0 && !(rowsHoldTheirPixels(*source.world, pixelBytes) && rowsHoldTheirPixels(output, pixelBytes))) {
-        return PF_Err_BAD_CALLBACK_PARAM;
     }
     const LayerInputs noLayerInputs; // this effect reads no layer besides its source
     switch (bitDepth) {
