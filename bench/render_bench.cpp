@@ -16,6 +16,7 @@
 #include "hostsim/host_sim.h"
 #include "hostsim/plugin_module.h"
 #include "hostsim/world.h"
+#include "tests/effect_records.h"
 
 #include <cstdio>
 #include <cstring>
@@ -57,30 +58,6 @@ void fillRandomly(hostsim::World &world) {
             }
         }
     }
-}
-
-ImageDesc describe(hostsim::World &world) {
-    PF_LayerDef &layer = world.layer();
-    ImageDesc desc;
-    desc.data = layer.data;
-    desc.width = layer.width;
-    desc.height = layer.height;
-    desc.rowBytes = layer.rowbytes;
-    desc.bitDepth = world.shape().bitDepth;
-    desc.layerWidth = layer.width;
-    desc.layerHeight = layer.height;
-    desc.valid = true;
-    return desc;
-}
-
-void appendControls(hostsim::HostSim &sim) {
-    for (int i = 0; i < 3; ++i) {
-        sim.parameters().append(hostsim::floatSliderRecord(0.0));
-    }
-    for (int i = 0; i < 5; ++i) {
-        sim.parameters().append(hostsim::checkboxRecord(0));
-    }
-    sim.inData().num_params = sim.parameters().size();
 }
 
 void frameThroughTheModule(PF_FilterProc entry, int depth, int runs, int threads) {
@@ -126,7 +103,7 @@ template <class Pixel> void kernelOnOneThread(int runs) {
 void tinyFrame(int runs) {
     constexpr int kRepeats = 20000;
     hostsim::HostSim sim(nullptr);
-    appendControls(sim);
+    appendTheControls(sim);
     ZephyrineAEHost adapter("bench", "bench", "bench");
     adapter.dispatch(PF_Cmd_EVENT, &sim.inData(), &sim.outData(), sim.parameters().pointers(), nullptr, nullptr);
     hostsim::World source({16, 16, 8}), output({16, 16, 8});

@@ -2,25 +2,12 @@
 // of a simulated host with a parameter array of the effect's eight controls.
 #pragma once
 
+#include "effect_records.h"
 #include "host/zephyrine_ae_host.h"
 #include "hostsim/host_sim.h"
 #include "hostsim/world.h"
 
 #include <gtest/gtest.h>
-
-inline ImageDesc describe(hostsim::World &world) {
-    PF_LayerDef &layer = world.layer();
-    ImageDesc desc;
-    desc.data = layer.data;
-    desc.width = layer.width;
-    desc.height = layer.height;
-    desc.rowBytes = layer.rowbytes;
-    desc.bitDepth = world.shape().bitDepth;
-    desc.layerWidth = layer.width;
-    desc.layerHeight = layer.height;
-    desc.valid = true;
-    return desc;
-}
 
 // Host indexes of the controls.
 enum Control : PF_ParamIndex {
@@ -37,13 +24,7 @@ enum Control : PF_ParamIndex {
 class RenderHarness {
 public:
     RenderHarness() {
-        for (int i = 0; i < 3; ++i) {
-            parameters.append(hostsim::floatSliderRecord(0.0));
-        }
-        for (int i = 0; i < 5; ++i) {
-            parameters.append(hostsim::checkboxRecord(0));
-        }
-        sim.inData().num_params = parameters.size();
+        appendTheControls(sim);
         // Numbers the controls and stores the call's records, as every entry call does.
         adapter.dispatch(PF_Cmd_EVENT, &sim.inData(), &sim.outData(), parameters.pointers(), nullptr, nullptr);
     }
