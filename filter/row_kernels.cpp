@@ -9,8 +9,13 @@ namespace {
 
 const RowKernels scalarKernels{transformRowScalar<Pixel8>, transformRowScalar<Pixel16>, transformRowScalar<Pixel32>};
 
-// Built at first use; each level's table is made only on a processor that supports it.
-const RowKernels &vectorKernels(VectorLevel level) {
+// A level a test or benchmark asked for; -1 while none has.
+std::atomic<int> forcedLevel{-1};
+
+} // namespace
+
+// A level's table is made at its first use, so only on a processor that supports it.
+const RowKernels &rowKernelsOf(VectorLevel level) {
     switch (level) {
     case VectorLevel::sse2: {
         static const RowKernels kernels = sse2RowKernels();
@@ -29,11 +34,6 @@ const RowKernels &vectorKernels(VectorLevel level) {
     }
     return scalarKernels;
 }
-
-// A level a test or benchmark asked for; -1 while none has.
-std::atomic<int> forcedLevel{-1};
-
-} // namespace
 
 const char *vectorLevelName(VectorLevel level) {
     switch (level) {
@@ -77,14 +77,12 @@ VectorLevel bestVectorLevel() {
     return best;
 }
 
-const RowKernels &rowKernelsOf(VectorLevel level) { return vectorKernels(level); }
-
 VectorLevel activeVectorLevel() {
     const int forced = forcedLevel.load(std::memory_order_relaxed);
     return forced < 0 ? bestVectorLevel() : static_cast<VectorLevel>(forced);
 }
 
-const RowKernels &activeRowKernels() { return vectorKernels(activeVectorLevel()); }
+const RowKernels &activeRowKernels() { return rowKernelsOf(activeVectorLevel()); }
 
 bool forceVectorLevel(VectorLevel level) {
     if (!vectorLevelSupported(level)) {

@@ -40,7 +40,7 @@ public:
         const int32_t columns = input.hasData && output.hasData ? std::min(input.width, output.width) : 0;
         const RowFunction transformRow = activeRowKernels().template rowFor<Pixel>();
         for (int32_t y = band.begin; y < lastRow; ++y) {
-            processRow(transformRow, y, columns);
+            transformRow(controls, input.row(y), output.row(y), columns);
             const PF_Err answer = host->progress(0, 1, threadIndex);
             if (answer != success) {
                 return answer;
@@ -74,9 +74,5 @@ private:
         const auto begin = static_cast<uint32_t>(job) * perJob;
         const uint32_t end = job == jobCount - 1 ? rows : begin + perJob;
         return {static_cast<int32_t>(begin), static_cast<int32_t>(end)};
-    }
-
-    void processRow(RowFunction transformRow, int32_t y, int32_t columns) const {
-        transformRow(controls, input.row(y), output.row(y), columns);
     }
 };

@@ -57,16 +57,13 @@ struct Frame {
     explicit Frame(int depth) : source({23, 9, depth, 4}), output({23, 9, depth, 4}) {
         for (int32_t y = 0; y < 9; ++y) {
             for (int32_t x = 0; x < 23; ++x) {
+                if (depth == 32) {
+                    source.set<float>(x, y, 1.0f, x / 23.0f, y / 9.0f, 0.75f);
+                    continue;
+                }
                 auto *bytes = source.channels<unsigned char>(x, y);
                 for (int32_t i = 0; i < source.bytesPerPixel(); ++i) {
                     bytes[i] = static_cast<unsigned char>(x * 7 + y * 13 + i);
-                }
-            }
-        }
-        if (depth == 32) {
-            for (int32_t y = 0; y < 9; ++y) {
-                for (int32_t x = 0; x < 23; ++x) {
-                    source.set<float>(x, y, 1.0f, x / 23.0f, y / 9.0f, 0.75f);
                 }
             }
         }
