@@ -4,6 +4,9 @@
 #include "filter/simd/isa_kernels.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
 
 namespace {
 
@@ -77,9 +80,30 @@ VectorLevel bestVectorLevel() {
     return best;
 }
 
+std::optional<VectorLevel> supportedVectorLevelNamed(const char *name) {
+    if (name == nullptr) {
+        return std::nullopt;
+    }
+    const std::pair<const char *, VectorLevel> names[] = {{"scalar", VectorLevel::scalar},
+                                                          {"sse2", VectorLevel::sse2},
+                                                          {"avx2", VectorLevel::avx2},
+                                                          {"avx512", VectorLevel::avx512}};
+    for (const auto &[text, level] : names) {
+        if (std::strcmp(name, text) == 0 && vectorLevelSupported(level)) {
+            return level;
+        }
+    }
+    return std::nullopt;
+}
+
 VectorLevel activeVectorLevel() {
     const int forced = forcedLevel.load(std::memory_order_relaxed);
-    return forced < 0 ? bestVectorLevel() : static_cast<VectorLevel>(forced);
+    if (forced >= 0) {
+        return static_cast<VectorLevel>(forced);
+    }
+    static const VectorLevel chosen =
+        supportedVectorLevelNamed(std::getenv(vectorLevelVariable)).value_or(bestVectorLevel());
+    return chosen;
 }
 
 const RowKernels &activeRowKernels() { return rowKernelsOf(activeVectorLevel()); }

@@ -7,6 +7,7 @@
 #include "filter/vector_transform.h"
 
 #include <cstdint>
+#include <optional>
 
 // Transforms `count` packed pixels from `from` to `to` (neither needs any alignment).
 using RowFunction = void (*)(const VectorControls &controls, const unsigned char *from, unsigned char *to,
@@ -38,7 +39,17 @@ VectorLevel bestVectorLevel();
 // The kernels of a level; the level must be supported.
 const RowKernels &rowKernelsOf(VectorLevel level);
 
-// The kernels renders use: the best level, unless a test forced another.
+// The level named by the text ("scalar", "sse2", "avx2" or "avx512"), if the text names one
+// this processor supports.
+std::optional<VectorLevel> supportedVectorLevelNamed(const char *name);
+
+// The environment variable that makes renders use a level other than the best (every level
+// gives the same bits: it is there for tests, benchmarks and support). Read once, at the
+// first render after the module is loaded; a value that names no supported level is ignored.
+inline constexpr const char *vectorLevelVariable = "ZEPHYRINE_VECTOR_LEVEL";
+
+// The kernels renders use: the level the environment names, else the best, unless a test
+// forced another.
 const RowKernels &activeRowKernels();
 VectorLevel activeVectorLevel();
 
