@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <type_traits>
 
 #if defined(__FAST_MATH__)
@@ -30,6 +31,9 @@ template <class Layout, class T, int ONE, int ZERO, int MAX> struct PixelRGB {
     static constexpr bool isFloat = std::is_floating_point_v<T>;
     // What an integer channel is multiplied by on reading (the vector kernels use it too).
     static constexpr double readFactor = 1.0 / static_cast<double>(MAX);
+    // The largest value the channel type holds. At 16 bits it lies above MAX: a channel may
+    // hold 32769..65535 (read above 1.0), and writing such a value back must keep it.
+    static constexpr double storeLimit = isFloat ? 0.0 : static_cast<double>(std::numeric_limits<T>::max());
 
     T channels[4];
 
@@ -43,9 +47,10 @@ template <class Layout, class T, int ONE, int ZERO, int MAX> struct PixelRGB {
         }
     }
 
-    // From unit scale: integers are truncated toward zero, never rounded. Values outside
-    // 0..MAX (only non-finite or huge controls can produce them) saturate, and NaN writes 0,
-    // where a plain conversion would be undefined.
+    // From unit scale: integers are multiplied by MAX and truncated toward zero, never rounded.
+    // Only a product the channel type cannot hold (NaN, negative, or above the type's largest
+    // value: only non-finite or absurd controls produce one) is made defined, where a plain
+    // conversion would be undefined: NaN and negatives write 0, too large the type's largest.
     static T write(double value) {
         if constexpr (isFloat) {
             return static_cast<T>(value);
@@ -54,8 +59,8 @@ template <class Layout, class T, int ONE, int ZERO, int MAX> struct PixelRGB {
             if (!(scaled > 0.0)) {
                 return 0;
             }
-            if (scaled >= static_cast<double>(MAX)) {
-                return static_cast<T>(MAX);
+            if (scaled >= storeLimit) {
+                return std::numeric_limits<T>::max();
             }
             return static_cast<T>(static_cast<int32_t>(scaled));
         }

@@ -17,7 +17,10 @@ template <class Pixel> void transformPixel(const VectorControls &controls, const
     const Vector3 v = transformVector(controls, Pixel::read(in[Layout::red]), Pixel::read(in[Layout::green]),
                                       Pixel::read(in[Layout::blue]));
     T out[4];
-    out[Layout::alpha] = Pixel::write(alpha);
+    // Float alpha is kept as stored: its round trip through double is exact for every value,
+    // and copying it keeps that so for signalling NaNs and under a host's denormals-are-zero
+    // mode too, which a conversion would quiet or flush.
+    out[Layout::alpha] = Pixel::isFloat ? in[Layout::alpha] : Pixel::write(alpha);
     out[Layout::red] = Pixel::write(v.x);
     out[Layout::green] = Pixel::write(v.y);
     out[Layout::blue] = Pixel::write(v.z);

@@ -181,13 +181,17 @@ TEST(Rendering, RgbStaysRgbAndControlsApply) {
 
 TEST(Rendering, SixteenBitFilesMapTo32768AndBack) {
     Folder folder;
-    writeImage(folder / "in.png", 2, 1, 4, OIIO::TypeDesc::UINT16, {0, 0, 0, 65535, 65535, 32768, 32768, 1000});
+    // Alphas from 0 to 65535, most of them above what the effect's 32768 stands for in the
+    // file's range: the file's alpha is written back as it was.
+    writeImage(folder / "in.png", 5, 1, 4, OIIO::TypeDesc::UINT16,
+               {0, 0, 0, 65535, 65535, 32768, 32768, 1000, 0, 0, 0, 32769, 0, 0, 0, 49152, 0, 0, 0, 0});
     const ToolRun run = runTool(quoted(folder / "in.png") + " -o " + quoted(folder / "out.png"));
     ASSERT_EQ(run.status, 0) << run.output;
     const ReadBack out = readImage(folder / "out.png");
     EXPECT_EQ(out.spec.format, OIIO::TypeDesc::UINT16);
     // (0,0,0) renders as 6924 of 32768, which is 13848 of 65535; (1, 0.5, 0.5) stays itself.
-    EXPECT_EQ(out.values, (std::vector<float>{13848, 13848, 13848, 65535, 65535, 32768, 32768, 1000}));
+    EXPECT_EQ(out.values, (std::vector<float>{13848, 13848, 13848, 65535, 65535, 32768, 32768, 1000, 13848, 13848,
+                                              13848, 32769, 13848, 13848, 13848, 49152, 13848, 13848, 13848, 0}));
 }
 
 TEST(Rendering, HalfAndFloatFilesRenderAt32Bits) {

@@ -1,6 +1,7 @@
 // Several instances of the effect rendering at once, as a host with several layers does: host
 // threads render different frames through the loaded module at the same time, some of them
 // cancelled part-way. Every frame that is not cancelled is the frame a lone render makes.
+#include "alpha_rule.h"
 #include "hostsim/host_sim.h"
 #include "hostsim/plugin_module.h"
 
@@ -53,8 +54,9 @@ void paint(hostsim::World &world, unsigned seed) {
                 auto channel = [&] { return static_cast<float>(random() % 1001) / 1000.0f; };
                 world.set<float>(x, y, channel(), channel(), channel(), channel());
             } else if (world.shape().bitDepth == 16) {
+                // Alpha over the whole of what a 16-bit channel holds, colours up to white.
                 auto channel = [&] { return static_cast<uint16_t>(random() % 32769); };
-                world.set<uint16_t>(x, y, channel(), channel(), channel(), channel());
+                world.set<uint16_t>(x, y, static_cast<uint16_t>(random()), channel(), channel(), channel());
             } else {
                 auto channel = [&] { return static_cast<uint8_t>(random()); };
                 world.set<uint8_t>(x, y, channel(), channel(), channel(), channel());
@@ -97,6 +99,9 @@ public:
         err = err != PF_Err_NONE ? err : sim_.smartRender(static_cast<A_short>(order.depth));
         sim_.forgetObservations();
         EXPECT_TRUE(output.guardsIntact());
+        if (err == PF_Err_NONE) {
+            EXPECT_TRUE(alpha_rule::holdsFor(source, output));
+        }
         return {err, output.contents()};
     }
 

@@ -1,4 +1,5 @@
 // Whole command sequences through the loaded module, as a host sends them.
+#include "alpha_rule.h"
 #include "hostsim/host_sim.h"
 #include "hostsim/plugin_module.h"
 
@@ -6,6 +7,7 @@
 
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -71,7 +73,10 @@ TEST_F(HostBridge, SmartSequenceGivesTheWorkedExamplesAtEveryDepth) {
     const Case cases[] = {{8, {255, 128, 128, 255}, {255, 127, 127, 254}},
                           {8, {0, 64, 200, 30}, {0, 68, 194, 36}},
                           {16, {32768, 0, 0, 0}, {32768, 6924, 6924, 6924}},
-                          {16, {16384, 32768, 16384, 16384}, {16384, 32768, 16384, 16384}}};
+                          {16, {16384, 32768, 16384, 16384}, {16384, 32768, 16384, 16384}},
+                          // A 16-bit channel holds up to 65535: alpha above white passes through.
+                          {16, {65535, 16384, 16384, 32768}, {65535, 16384, 16384, 32768}},
+                          {16, {40000, 0, 0, 0}, {40000, 6924, 6924, 6924}}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.depth);
         hostsim::HostSim fresh(module->entryPoint());
@@ -136,6 +141,26 @@ TEST_F(HostBridge, ClassicRenderTakesItsDepthFromTheDeepFlag) {
     ASSERT_EQ(host.render(), PF_Err_NONE);
     EXPECT_EQ(output16.get<uint16_t>(0, 0), (std::vector<uint16_t>{32768, 6924, 6924, 6924}));
     EXPECT_EQ(host.seen().checkoutBalance(), 0);
+}
+
+TEST_F(HostBridge, SixteenBitFramesKeepAlphaOverItsWholeRange) {
+    hostsim::World source({37, 23, 16}), output({37, 23, 16});
+    std::mt19937 random(1600);
+    for (int32_t y = 0; y < 23; ++y) {
+        for (int32_t x = 0; x < 37; ++x) {
+            auto channel = [&] { return static_cast<uint16_t>(random()); };
+            source.set<uint16_t>(x, y, channel(), channel(), channel(), channel());
+        }
+    }
+    host.setWorlds(&source, &output);
+    host.parameters().setFloat(1, 0.5);  // tilt forward
+    host.parameters().setFloat(3, -0.25); // tilt upwards
+    host.parameters().setCheckbox(6, 1); // invert z(blue)
+    ASSERT_EQ(host.smartRender(16), PF_Err_NONE);
+    EXPECT_TRUE(alpha_rule::holdsFor(source, output)) << "smart render";
+    output.fill(0);
+    ASSERT_EQ(host.render(), PF_Err_NONE);
+    EXPECT_TRUE(alpha_rule::holdsFor(source, output)) << "classic render";
 }
 
 TEST_F(HostBridge, ClassicRenderChecksTheSourceOutAgainWhenTheTimeFallsShort) {

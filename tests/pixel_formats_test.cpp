@@ -1,4 +1,5 @@
 // Channel read and write rules at 8, 16 and 32 bits, and image views.
+#include "alpha_rule.h"
 #include "filter/pixel_array.h"
 #include "filter/pixel_formats.h"
 
@@ -13,20 +14,25 @@ TEST(PixelFormats, EightBitsReadByReciprocalSoTwentyFourValuesComeBackOneLower) 
     EXPECT_EQ(Pixel8::read(255), 1.0);
     std::vector<int> lower;
     for (int v = 0; v < 256; ++v) {
+        // The stated factors: times the double reciprocal of 255, then times 255.0, truncated.
+        volatile double unit = static_cast<double>(v) * (1.0 / 255.0);
+        volatile double product = unit * 255.0;
+        const int stated = static_cast<int>(product);
         const int back = Pixel8::write(Pixel8::read(static_cast<uint8_t>(v)));
+        ASSERT_EQ(back, stated) << v;
         if (back != v) {
             EXPECT_EQ(back, v - 1);
             lower.push_back(v);
         }
     }
-    EXPECT_EQ(lower, (std::vector<int>{33, 37, 41, 45, 49, 53, 57, 61, 66, 74, 82, 90, 98, 106, 114, 122, 132, 148,
-                                       164, 180, 196, 212, 228, 244}));
+    EXPECT_EQ(lower, alpha_rule::eightBitValuesThatComeBackOneLower());
 }
 
-TEST(PixelFormats, SixteenBitsUse32768AsWhite) {
+TEST(PixelFormats, SixteenBitsUse32768AsWhiteAndKeepEveryStoredValue) {
     EXPECT_EQ(Pixel16::read(32768), 1.0);
-    EXPECT_GT(Pixel16::read(65535), 1.0) << "not clamped on reading";
-    for (int v = 0; v <= 32768; ++v) {
+    EXPECT_EQ(Pixel16::read(65535), 65535.0 / 32768.0) << "not clamped on reading";
+    for (int v = 0; v <= 65535; ++v) {
+        ASSERT_EQ(Pixel16::read(static_cast<uint16_t>(v)), v / 32768.0) << v;
         ASSERT_EQ(Pixel16::write(Pixel16::read(static_cast<uint16_t>(v))), v);
     }
 }
@@ -60,9 +66,12 @@ TEST(PixelFormats, IntegerWritesAreDefinedForEveryDouble) {
         int eight;
         int sixteen;
     };
-    for (const Case c : {Case{std::nan(""), 0, 0}, Case{-inf, 0, 0}, Case{inf, 255, 32768}, Case{1.5, 255, 32768},
-                         Case{-0.3, 0, 0}, Case{1e300, 255, 32768}, Case{-1e300, 0, 0},
-                         Case{1.0000000000000002, 255, 32768}}) {
+    // Inside the channel type's range a product is truncated as it is, above the effect's
+    // white at 16 bits too; only what the type cannot hold is made defined.
+    for (const Case c : {Case{std::nan(""), 0, 0}, Case{-inf, 0, 0}, Case{inf, 255, 65535}, Case{1.5, 255, 49152},
+                         Case{-0.3, 0, 0}, Case{1e300, 255, 65535}, Case{-1e300, 0, 0},
+                         Case{1.0000000000000002, 255, 32768}, Case{65535.0 / 32768.0, 255, 65535},
+                         Case{2.0, 255, 65535}, Case{1.99999, 255, 65535}, Case{1.9999, 255, 65532}}) {
         SCOPED_TRACE(c.value);
         EXPECT_EQ(Pixel8::write(c.value), c.eight);
         EXPECT_EQ(Pixel16::write(c.value), c.sixteen);

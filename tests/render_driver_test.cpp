@@ -1,12 +1,17 @@
 // Row bands, progress and interruption, image bounds and odd input, through the filter and
 // the adapter's render operations.
+#include "alpha_rule.h"
 #include "render_support.h"
 
 #include "filter/pixel_formats.h"
+#include "filter/row_kernels.h"
 #include "filter/zephyrine_filter.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
+#include <random>
 #include <vector>
 
 namespace {
@@ -136,6 +141,55 @@ TEST(RenderBounds, PaddedAndBottomUpRowsGiveTheSamePixels) {
         EXPECT_EQ(plainOut.contents(), oddOut.contents());
         EXPECT_TRUE(oddIn.guardsIntact() && oddOut.guardsIntact());
     }
+}
+
+TEST(RenderBounds, AlphaOfEveryStoredValueSurvivesPaddedBottomUpFrames) {
+    // Alpha takes every value an integer channel can hold, and random bit patterns in float
+    // (NaNs and denormals among them), with tilts on, rows padded and running backwards, on
+    // three threads, at every kernel level.
+    for (int depth : {8, 16, 32}) {
+        hostsim::World source({253, 260, depth, 6, true});
+        std::mt19937 random(static_cast<unsigned>(depth) + 40u);
+        uint32_t next = 0;
+        for (int32_t y = 0; y < 260; ++y) {
+            for (int32_t x = 0; x < 253; ++x, ++next) {
+                unsigned char *pixel = source.channels<unsigned char>(x, y);
+                const auto colour = std::array<uint32_t, 3>{static_cast<uint32_t>(random()), static_cast<uint32_t>(random()),
+                                                         static_cast<uint32_t>(random())};
+                if (depth == 8) {
+                    source.set<uint8_t>(x, y, static_cast<uint8_t>(next), static_cast<uint8_t>(colour[0]),
+                                        static_cast<uint8_t>(colour[1]), static_cast<uint8_t>(colour[2]));
+                } else if (depth == 16) {
+                    source.set<uint16_t>(x, y, static_cast<uint16_t>(next), static_cast<uint16_t>(colour[0] % 32769),
+                                         static_cast<uint16_t>(colour[1] % 32769),
+                                         static_cast<uint16_t>(colour[2] % 32769));
+                } else {
+                    const float rgb[3] = {static_cast<float>(colour[0] % 1001) / 1000.0f,
+                                          static_cast<float>(colour[1] % 1001) / 1000.0f,
+                                          static_cast<float>(colour[2] % 1001) / 1000.0f};
+                    const auto alphaBits = static_cast<uint32_t>(random());
+                    std::memcpy(pixel, &alphaBits, sizeof alphaBits);
+                    std::memcpy(pixel + 4, rgb, sizeof rgb);
+                }
+            }
+        }
+        for (VectorLevel level : {VectorLevel::scalar, VectorLevel::sse2, VectorLevel::avx2, VectorLevel::avx512}) {
+            if (!forceVectorLevel(level)) {
+                continue;
+            }
+            SCOPED_TRACE(testing::Message() << depth << "-bit, " << vectorLevelName(level));
+            RenderHarness harness;
+            harness.sim.script().processors = 3;
+            harness.parameters.setFloat(kTiltForward, -0.75);
+            harness.parameters.setFloat(kTiltSideways, 0.5);
+            harness.parameters.setCheckbox(kInvertAll, 1);
+            hostsim::World output({253, 260, depth, 2, false});
+            ASSERT_EQ(harness.render(source, output), PF_Err_NONE);
+            EXPECT_TRUE(alpha_rule::holdsFor(source, output));
+            EXPECT_TRUE(output.guardsIntact());
+        }
+    }
+    forceVectorLevel(bestVectorLevel());
 }
 
 TEST(RenderBadInput, NothingIsWrittenAndSuccessIsReturned) {

@@ -75,12 +75,13 @@ struct Avx2 {
             channels[i] = _mm256_cvtps_pd(block[i]);
         }
     }
-    KERNEL_TARGET static void store32(unsigned char *to, const D channels[4]) {
+    KERNEL_TARGET static void store32(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
         __m128 block[4];
-        for (int i = 0; i < 4; ++i) {
+        block[0] = _mm_setzero_ps(); // replaced by the stored alpha
+        for (int i = 1; i < 4; ++i) {
             block[i] = _mm256_cvtpd_ps(channels[i]);
         }
-        storeTransposed(block, reinterpret_cast<float *>(to));
+        storeTransposed(block, reinterpret_cast<const float *>(alphaFrom), reinterpret_cast<float *>(to));
     }
 };
 

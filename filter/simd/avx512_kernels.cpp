@@ -77,15 +77,17 @@ struct Avx512 {
             channels[i] = _mm512_cvtps_pd(_mm256_set_m128(second[i], first[i]));
         }
     }
-    KERNEL_TARGET static void store32(unsigned char *to, const D channels[4]) {
+    KERNEL_TARGET static void store32(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
         __m128 first[4], second[4];
-        for (int i = 0; i < 4; ++i) {
+        first[0] = second[0] = _mm_setzero_ps(); // replaced by the stored alpha
+        for (int i = 1; i < 4; ++i) {
             const __m256 narrowed = _mm512_cvtpd_ps(channels[i]);
             first[i] = _mm256_castps256_ps128(narrowed);
             second[i] = _mm256_extractf128_ps(narrowed, 1);
         }
-        storeTransposed(first, reinterpret_cast<float *>(to));
-        storeTransposed(second, reinterpret_cast<float *>(to + 64));
+        const float *alpha = reinterpret_cast<const float *>(alphaFrom);
+        storeTransposed(first, alpha, reinterpret_cast<float *>(to));
+        storeTransposed(second, alpha + 16, reinterpret_cast<float *>(to + 64));
     }
 };
 

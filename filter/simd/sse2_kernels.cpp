@@ -77,11 +77,14 @@ struct Sse2 {
         channels[2] = _mm_cvtps_pd(high);
         channels[3] = _mm_cvtps_pd(_mm_movehl_ps(high, high));
     }
-    KERNEL_TARGET static void store32(unsigned char *to, const D channels[4]) {
-        const __m128 low = _mm_unpacklo_ps(_mm_cvtpd_ps(channels[0]), _mm_cvtpd_ps(channels[1]));  // c0 c1 c0' c1'
+    // Alpha (channel 0) as stored at `alphaFrom`, bit for bit.
+    KERNEL_TARGET static void store32(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
+        const float *alpha = reinterpret_cast<const float *>(alphaFrom);
+        const __m128 low = _mm_unpacklo_ps(_mm_setzero_ps(), _mm_cvtpd_ps(channels[1]));           // 0 c1 0 c1'
         const __m128 high = _mm_unpacklo_ps(_mm_cvtpd_ps(channels[2]), _mm_cvtpd_ps(channels[3])); // c2 c3 c2' c3'
-        _mm_storeu_ps(reinterpret_cast<float *>(to), _mm_movelh_ps(low, high));
-        _mm_storeu_ps(reinterpret_cast<float *>(to + 16), _mm_movehl_ps(high, low));
+        _mm_storeu_ps(reinterpret_cast<float *>(to), _mm_move_ss(_mm_movelh_ps(low, high), _mm_load_ss(alpha)));
+        _mm_storeu_ps(reinterpret_cast<float *>(to + 16),
+                      _mm_move_ss(_mm_movehl_ps(high, low), _mm_load_ss(alpha + 4)));
     }
 };
 

@@ -17,13 +17,14 @@ KERNEL_TARGET inline void loadTransposed(const float *pixels, __m128 block[4]) {
     block[3] = p3;
 }
 
-KERNEL_TARGET inline void storeTransposed(const __m128 block[4], float *pixels) {
+// Channels 1 to 3 from the block; channel 0 (alpha) as stored at `alphaFrom`, bit for bit.
+KERNEL_TARGET inline void storeTransposed(const __m128 block[4], const float *alphaFrom, float *pixels) {
     __m128 c0 = block[0], c1 = block[1], c2 = block[2], c3 = block[3];
     _MM_TRANSPOSE4_PS(c0, c1, c2, c3);
-    _mm_storeu_ps(pixels, c0);
-    _mm_storeu_ps(pixels + 4, c1);
-    _mm_storeu_ps(pixels + 8, c2);
-    _mm_storeu_ps(pixels + 12, c3);
+    _mm_storeu_ps(pixels, _mm_move_ss(c0, _mm_load_ss(alphaFrom)));
+    _mm_storeu_ps(pixels + 4, _mm_move_ss(c1, _mm_load_ss(alphaFrom + 4)));
+    _mm_storeu_ps(pixels + 8, _mm_move_ss(c2, _mm_load_ss(alphaFrom + 8)));
+    _mm_storeu_ps(pixels + 12, _mm_move_ss(c3, _mm_load_ss(alphaFrom + 12)));
 }
 
 } // namespace

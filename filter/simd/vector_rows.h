@@ -5,7 +5,8 @@
 //   hasLength (s != 0 and not NaN, per lane), sqrtWhere (mask ? sqrt(a) : b),
 //   mulWhere (mask ? a * b : a),
 //   load8/16/32 and store8/16/32 (four channel registers in memory order, from and to
-//   `lanes` packed pixels).
+//   `lanes` packed pixels; store32 takes alpha as stored at the pixels it is given instead,
+//   as the scalar reference does).
 // Every operation is the IEEE operation the scalar reference performs, in the same order, so
 // each lane gives the scalar bits; nothing may be fused or reordered here either.
 #pragma once
@@ -115,18 +116,20 @@ KERNEL_INLINE void loadPixels(const unsigned char *from, typename V::D channels[
 }
 
 template <class V, class Pixel>
-KERNEL_INLINE void storePixels(unsigned char *to, typename V::D channels[4]) {
+KERNEL_INLINE void storePixels(const unsigned char *from, unsigned char *to, typename V::D channels[4]) {
     if constexpr (Pixel::isFloat) {
-        V::store32(to, channels);
+        V::store32(to, channels, from);
     } else {
-        // The scalar write: scale, NaN and below zero give 0, MAX and above give MAX (max and
-        // min answer their second operand for NaN), then truncate.
+        // The scalar write: scale by MAX; NaN and below zero give 0, above the channel type's
+        // largest value gives that value (max and min answer their second operand for NaN),
+        // then truncate.
         const typename V::D maximum = V::set1(static_cast<double>(Pixel::maximum));
+        const typename V::D limit = V::set1(Pixel::storeLimit);
         const typename V::D zero = V::set1(0.0);
-        channels[0] = V::min(V::max(V::mul(channels[0], maximum), zero), maximum);
-        channels[1] = V::min(V::max(V::mul(channels[1], maximum), zero), maximum);
-        channels[2] = V::min(V::max(V::mul(channels[2], maximum), zero), maximum);
-        channels[3] = V::min(V::max(V::mul(channels[3], maximum), zero), maximum);
+        channels[0] = V::min(V::max(V::mul(channels[0], maximum), zero), limit);
+        channels[1] = V::min(V::max(V::mul(channels[1], maximum), zero), limit);
+        channels[2] = V::min(V::max(V::mul(channels[2], maximum), zero), limit);
+        channels[3] = V::min(V::max(V::mul(channels[3], maximum), zero), limit);
         if constexpr (sizeof(typename Pixel::Channel) == 1) {
             V::store8(to, channels);
         } else {
@@ -148,7 +151,7 @@ KERNEL_TARGET void transformRowVector(const VectorControls &controls, const unsi
         typename V::D channels[4];
         loadPixels<V, Pixel>(from, channels);
         transformLanes<V>(c, channels[Layout::red], channels[Layout::green], channels[Layout::blue]);
-        storePixels<V, Pixel>(to, channels);
+        storePixels<V, Pixel>(from, to, channels);
     }
     transformRowScalar<Pixel>(c, from, to, count - x);
 }
