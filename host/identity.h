@@ -19,9 +19,25 @@ inline constexpr int32_t kVersionMajor = 1;
 inline constexpr int32_t kVersionMinor = 0;
 inline constexpr int32_t kVersionBugfix = 0;
 
+// What the Windows version resource says of the module.
+inline constexpr char kCompanyName[] = "Corvanthis";
+inline constexpr char kFileDescription[] = "Zephyrine: rescales normal maps to unit length (effect plug-in)";
+inline constexpr char kCopyright[] = "Copyright (c) 2026 the Zephyrine authors";
+inline constexpr char kShippedFileName[] = "Zephyrine.aex";
+
+// Whether the module tells the host it may render several frames at once (the build option
+// ZEPHYRINE_MULTI_FRAME_RENDERING). The effect keeps no per-sequence state and its shared
+// state is race-free, so it qualifies; the default build keeps the flags as they always were.
+#if defined(ZEPHYRINE_MULTI_FRAME_RENDERING)
+inline constexpr bool kMultiFrameRendering = true;
+#else
+inline constexpr bool kMultiFrameRendering = false;
+#endif
+
 inline constexpr PF_OutFlags kOutFlags = PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_SEND_UPDATE_PARAMS_UI;
 inline constexpr PF_OutFlags2 kOutFlags2 =
-    PF_OutFlag2_REVEALS_ZERO_ALPHA | PF_OutFlag2_SUPPORTS_SMART_RENDER | PF_OutFlag2_FLOAT_COLOR_AWARE;
+    PF_OutFlag2_REVEALS_ZERO_ALPHA | PF_OutFlag2_SUPPORTS_SMART_RENDER | PF_OutFlag2_FLOAT_COLOR_AWARE |
+    (kMultiFrameRendering ? PF_OutFlag2_SUPPORTS_THREADED_RENDERING : 0);
 
 // The host's version word: major in three bits, then minor and bug-fix in four each, the
 // release stage (3) and build 0. A major of 8 or more wraps.
@@ -32,6 +48,7 @@ constexpr uint32_t versionWord(int32_t major, int32_t minor, int32_t bugfix) {
 
 inline constexpr uint32_t kVersionWord = versionWord(kVersionMajor, kVersionMinor, kVersionBugfix);
 
-static_assert(kOutFlags == 0x06000000 && kOutFlags2 == 0x00001480 && kVersionWord == 0x00080600);
+static_assert(kOutFlags == 0x06000000 && kVersionWord == 0x00080600);
+static_assert(kOutFlags2 == (kMultiFrameRendering ? 0x08001480 : 0x00001480));
 
 } // namespace identity

@@ -22,6 +22,9 @@ need libopenimageio-dev test -f /usr/include/OpenImageIO/imageio.h
 need mingw-w64 has x86_64-w64-mingw32-g++-posix
 need wine has wine
 need wine64 test -x /usr/lib/wine/wine64
+need nsis has makensis
+need unzip has unzip
+need fonts-dejavu-core test -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 
 if ((${#needed[@]} > 0)); then
     echo "installing: ${needed[*]}"

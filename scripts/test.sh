@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # The project's test command: installs what is missing, builds the Linux, ASan+UBSan, TSan,
-# fuzzer (clang) and Windows builds, and runs every test of all five (the Windows ones under
-# Wine; the fuzzer replays its corpus and then fuzzes for a minute).
+# fuzzer (clang) and Windows builds and the Windows packages, and runs every test of all five
+# (the Windows ones under Wine; the fuzzer replays its corpus and then fuzzes for a minute).
+# A sixth build, Windows with multi-frame rendering declared, runs the tests that depend on
+# the flag.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-presets=(linux linux-asan linux-tsan fuzz windows)
+presets=(linux linux-asan linux-tsan fuzz windows windows-mfr)
 jobs=$(nproc)
 for preset in "${presets[@]}"; do
     echo "=== build: $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" --parallel "$jobs"
 done
+echo "=== packages: windows"
+cmake --build --preset windows --target package
 
 # One Wine prefix and a persistent wine server for the whole run: each test then starts in a
 # fraction of a second instead of paying Wine's start-up.

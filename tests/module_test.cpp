@@ -1,4 +1,5 @@
 // The module loaded as a host loads it, driven through its entry point by the simulated host.
+#include "expected_flags.h"
 #include "hostsim/host_sim.h"
 #include "hostsim/plugin_module.h"
 
@@ -45,7 +46,7 @@ TEST_F(ModuleTest, GlobalSetupReportsVersionAndFlagsByApiLevel) {
         ASSERT_EQ(fresh.send(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
         EXPECT_EQ(fresh.outData().my_version, 0x00080600u);
         EXPECT_EQ(fresh.outData().out_flags, 0x06000000);
-        EXPECT_EQ(fresh.outData().out_flags2, c.newFlags ? 0x00001480 : 0x5);
+        EXPECT_EQ(static_cast<uint32_t>(fresh.outData().out_flags2), c.newFlags ? kExpectedOutFlags2 : 0x5u);
         EXPECT_EQ(fresh.outData().num_params, 0) << "set by parameter setup, not here";
     }
 }

@@ -1,5 +1,6 @@
 // The property list: its bytes, their agreement with the run-time answers, and (on Windows)
 // the resource inside the DLL the host reads.
+#include "expected_flags.h"
 #include "resources/pipl.h"
 
 #include "hostsim/plugin_module.h"
@@ -76,7 +77,7 @@ void expectTheTwelveProperties(const uint8_t *bytes, std::size_t size) {
         {"eVER", le32(0x00080600)},
         {"eINF", {3, 0}},
         {"eGLO", le32(0x06000000)},
-        {"eGL2", le32(0x00001480)},
+        {"eGL2", le32(kExpectedOutFlags2)},
         {"eMNA", textBytes("KVRT Zephyrine", 1, true)},
         {"aeFL", le32(0)},
     };
