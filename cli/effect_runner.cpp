@@ -79,6 +79,10 @@ EffectRunner::EffectRunner(const std::string &modulePath, const Controls &contro
     if (err != PF_Err_NONE) {
         throw RenderError(err);
     }
+    setControls(controls);
+}
+
+void EffectRunner::setControls(const Controls &controls) {
     hostsim::ParameterArray &parameters = host_.parameters();
     parameters.setFloat(kForward, controls.tiltForward);
     parameters.setFloat(kSideways, controls.tiltSideways);

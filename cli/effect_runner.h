@@ -21,6 +21,9 @@ public:
     // Loads the module (throws std::runtime_error) and runs about, global and parameter setup.
     EffectRunner(const std::string &modulePath, const Controls &controls);
 
+    // The controls of the renders from now on.
+    void setControls(const Controls &controls);
+
     // Renders the picture in place; its alpha is kept as the file had it. Throws RenderError.
     void render(Picture &picture);
 

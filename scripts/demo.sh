@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The demonstration: installs what is missing, builds, and renders a synthetic normal map
-# through the plug-in at 8, 16 and 32 bits, leaving the pictures in out/.
+# through the plug-in at 8, 16 and 32 bits and with each control, leaving the pictures in out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

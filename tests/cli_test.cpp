@@ -307,13 +307,51 @@ TEST(Check, ReportsLengthsAndGatesOnTheShare) {
     EXPECT_FALSE(fs::exists(folder / "out")) << "checking writes nothing";
 }
 
-TEST(Demo, WritesItsPicturesAndASummary) {
+namespace {
+
+// White caption pixels in the strip of rows [top, bottom) over columns [left, right) of an
+// 8-bit RGB picture: a drawn caption leaves dozens, an empty strip none.
+int captionPixels(const ReadBack &picture, int left, int right, int top, int bottom) {
+    int count = 0;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            const std::size_t at = (static_cast<std::size_t>(y) * picture.spec.width + x) * 3;
+            count += picture.values[at] > 200 && picture.values[at + 1] > 200 && picture.values[at + 2] > 200;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+TEST(Demo, WritesItsPicturesCaptionedAndASummary) {
     Folder folder;
     const ToolRun run = runTool("--demo " + quoted(folder / "demo"));
     ASSERT_EQ(run.status, 0) << run.output;
-    for (const char *name : {"input.png", "output-8bit.png", "output-16bit.png", "output-32bit.png", "comparison.png"}) {
+    for (const char *name : {"input.png", "output-8bit.png", "output-16bit.png", "output-32bit.png", "comparison.png",
+                             "controls-tilts.png", "controls-inversions.png"}) {
         EXPECT_TRUE(fs::exists(folder / ("demo/" + std::string(name)))) << name;
     }
     EXPECT_NE(run.output.find("megapixels per second"), std::string::npos);
-    EXPECT_EQ(readImage(folder / "demo/comparison.png").spec.width, 2048);
+
+    // Sheets of square panels with a gap of 6 around each and a caption strip above each.
+    struct Sheet {
+        const char *name;
+        int columns, rows, side, caption;
+    };
+    for (const Sheet sheet : {Sheet{"comparison.png", 4, 1, 512, 53}, Sheet{"controls-tilts.png", 5, 3, 200, 30},
+                              Sheet{"controls-inversions.png", 4, 2, 240, 30}}) {
+        SCOPED_TRACE(sheet.name);
+        const ReadBack picture = readImage(folder / "demo" / sheet.name);
+        ASSERT_EQ(picture.spec.nchannels, 3);
+        ASSERT_EQ(picture.spec.width, sheet.columns * (sheet.side + 6) + 6);
+        ASSERT_EQ(picture.spec.height, sheet.rows * (sheet.side + sheet.caption + 6) + 6);
+        for (int row = 0; row < sheet.rows; ++row) {
+            for (int column = 0; column < sheet.columns; ++column) {
+                const int left = 6 + column * (sheet.side + 6), top = 6 + row * (sheet.side + sheet.caption + 6);
+                EXPECT_GT(captionPixels(picture, left, left + sheet.side, top, top + sheet.caption), 20)
+                    << "no caption over panel " << column << ", " << row;
+            }
+        }
+    }
 }
