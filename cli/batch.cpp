@@ -3,13 +3,18 @@
 #include "cli/effect_runner.h"
 #include "cli/frame_list.h"
 #include "cli/length_check.h"
+#include "cli/memory_budget.h"
 #include "cli/picture.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iomanip>
+#include <mutex>
+#include <sstream>
+#include <thread>
 #include <unistd.h>
 
 namespace cli {
@@ -19,6 +24,10 @@ namespace {
 std::atomic<bool> stopRequested{false};
 
 namespace fs = std::filesystem;
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 bool sameFile(const std::string &a, const std::string &b) {
     std::error_code error;
@@ -51,11 +60,187 @@ private:
     std::size_t total_;
 };
 
-void printCheck(std::ostream &out, const std::string &file, const LengthStats &stats) {
-    out << file << ": |v| min " << std::fixed << std::setprecision(4) << stats.minimum << " mean " << stats.mean
-        << " max " << stats.maximum << ", off-length " << std::setprecision(2) << 100.0 * stats.offShare << "% of "
-        << stats.pixels << " pixels\n";
+std::string checkLine(const std::string &file, const LengthStats &stats) {
+    std::ostringstream line;
+    line << file << ": |v| min " << std::fixed << std::setprecision(4) << stats.minimum << " mean " << stats.mean
+         << " max " << stats.maximum << ", off-length " << std::setprecision(2) << 100.0 * stats.offShare << "% of "
+         << stats.pixels << " pixels\n";
+    return line.str();
 }
+
+// A format that stores values only approximately; what it writes is off unit length again.
+bool isLossyFormat(const std::string &path) {
+    std::string extension = fs::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const char *lossy : {".jpg", ".jpeg", ".jpe", ".jfif", ".jif", ".webp"}) {
+        if (extension == lossy) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Why a file is not even decoded: the memory its buffer and the host's worlds for it would take.
+std::string refusal(const OIIO::ImageSpec &spec, int depth, std::size_t needed, std::size_t limit) {
+    return std::to_string(spec.width) + "x" + std::to_string(spec.height) + " pixels at " + std::to_string(depth) +
+           " bits need " + describeBytes(needed) + " to process, more than the " +
+           describeBytes(limit) + " of memory this run may use (--max-memory); refused";
+}
+
+// The run: workers take jobs one at a time until none is left or a stop is asked for. Each
+// worker renders through its own instance of the effect on the one loaded module.
+class Batch {
+public:
+    Batch(const Options &options, const std::vector<Job> &jobs, std::ostream &out, std::ostream &err)
+        : options_(options), jobs_(jobs), out_(out), err_(err),
+          budget_(options.maxMemory ? *options.maxMemory : availableMemory()),
+          bar_(!options.quiet && jobs.size() > 1 && isatty(STDERR_FILENO), jobs.size()) {}
+
+    int run(std::vector<std::unique_ptr<EffectRunner>> &runners) {
+        std::vector<std::thread> workers;
+        for (std::size_t i = 1; i < runners.size(); ++i) {
+            workers.emplace_back([this, runner = runners[i].get()] { work(runner); });
+        }
+        work(runners.empty() ? nullptr : runners[0].get());
+        for (std::thread &worker : workers) {
+            worker.join();
+        }
+        if (stopRequested.load()) {
+            err_ << "zephyrine-render: interrupted; " << done_ << " of " << jobs_.size() << " files done\n";
+            return 130;
+        }
+        return status_;
+    }
+
+private:
+    // Memory a worker holds: the host's worlds it keeps between files.
+    struct Held {
+        std::size_t worlds = 0;
+    };
+
+    void work(EffectRunner *runner) {
+        Held held;
+        for (std::size_t next; !stopRequested.load() && (next = nextJob_++) < jobs_.size();) {
+            const Job &job = jobs_[next];
+            std::string concerned = job.input; // the file an error message names
+            std::string message;
+            double megapixels = 0.0, renderSeconds = 0.0;
+            try {
+                process(job, runner, held, concerned, message, megapixels, renderSeconds);
+            } catch (const std::exception &error) {
+                message = "zephyrine-render: " + concerned + ": " + error.what() + "\n";
+                const std::lock_guard<std::mutex> lock(mutex_);
+                status_ = 1;
+            }
+            finish(message, megapixels, renderSeconds);
+        }
+        if (runner != nullptr) {
+            runner->dropWorlds();
+        }
+        budget_.release(held.worlds);
+    }
+
+    void process(const Job &job, EffectRunner *runner, Held &held, std::string &concerned, std::string &message,
+                 double &megapixels, double &renderSeconds) {
+        if (!options_.check && options_.noClobber && fs::exists(job.output)) {
+            if (!options_.quiet) {
+                message = "zephyrine-render: " + job.output + ": exists, skipped\n";
+            }
+            return;
+        }
+        if (!options_.check && !options_.inPlace && sameFile(job.input, job.output)) {
+            concerned = job.output;
+            throw FileError("is the input itself; give --in-place to write over it");
+        }
+        const auto decodeStart = Clock::now();
+        ImageFile file(job.input);
+        const int depth = file.depthFor(options_.check ? 0 : options_.depth);
+        const OIIO::ImageSpec &spec = file.spec();
+        const std::size_t pictureBytes = file.pictureBytes(depth);
+        const std::size_t worldBytes = options_.check ? 0 : EffectRunner::worldBytes(spec.width, spec.height, depth);
+        if (!budget_.fitsAlone(pictureBytes + worldBytes)) {
+            throw FileError(refusal(spec, depth, pictureBytes + worldBytes, budget_.limit()));
+        }
+        takeMemory(runner, held, spec, depth, pictureBytes, worldBytes);
+        const struct Release {
+            MemoryBudget &budget;
+            std::size_t bytes;
+            ~Release() { budget.release(bytes); }
+        } release{budget_, pictureBytes};
+
+        Picture picture = file.decode(depth);
+        const double decodeSeconds = secondsSince(decodeStart);
+        if (options_.check) {
+            const LengthStats stats = measureLengths(picture, options_.controls.traditional);
+            message = checkLine(job.input, stats);
+            if (options_.failAbove && stats.offShare > *options_.failAbove) {
+                const std::lock_guard<std::mutex> lock(mutex_);
+                status_ = 1;
+            }
+            return;
+        }
+        const auto renderStart = Clock::now();
+        runner->render(picture);
+        renderSeconds = secondsSince(renderStart);
+        concerned = job.output;
+        const auto encodeStart = Clock::now();
+        writePicture(job.output, picture);
+        const double encodeSeconds = secondsSince(encodeStart);
+        megapixels = static_cast<double>(picture.width()) * picture.height() / 1e6;
+        if (options_.time) {
+            std::ostringstream line;
+            line << job.input << ": decode " << std::fixed << std::setprecision(1) << decodeSeconds * 1e3
+                 << " ms, render " << renderSeconds * 1e3 << " ms (" << megapixels / renderSeconds
+                 << " megapixels per second; the effect alone " << megapixels / runner->lastEffectSeconds()
+                 << "), encode " << encodeSeconds * 1e3 << " ms\n";
+            message = line.str();
+        }
+    }
+
+    // Takes this file's share of the budget: its picture, and the worlds unless the worker
+    // keeps worlds of this shape. A worker that has to wait first gives up what it keeps.
+    void takeMemory(EffectRunner *runner, Held &held, const OIIO::ImageSpec &spec, int depth, std::size_t pictureBytes,
+                    std::size_t worldBytes) {
+        if (runner != nullptr && !runner->keepsWorldsFor(spec.width, spec.height, depth)) {
+            runner->dropWorlds();
+            budget_.release(held.worlds);
+            held.worlds = 0;
+        }
+        const std::size_t newWorlds = runner != nullptr && held.worlds == 0 ? worldBytes : 0;
+        if (budget_.tryAcquire(pictureBytes + newWorlds)) {
+            held.worlds += newWorlds;
+            return;
+        }
+        if (runner != nullptr) {
+            runner->dropWorlds();
+        }
+        budget_.release(held.worlds);
+        held.worlds = runner != nullptr ? worldBytes : 0;
+        budget_.acquire(pictureBytes + held.worlds);
+    }
+
+    void finish(const std::string &message, double megapixels, double renderSeconds) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        (message.rfind("zephyrine-render: ", 0) == 0 ? err_ : out_) << message << std::flush;
+        ++done_;
+        megapixels_ += megapixels;
+        renderSeconds_ += renderSeconds;
+        bar_.update(done_, megapixels_, renderSeconds_);
+    }
+
+    const Options &options_;
+    const std::vector<Job> &jobs_;
+    std::ostream &out_;
+    std::ostream &err_;
+    MemoryBudget budget_;
+    std::atomic<std::size_t> nextJob_{0};
+    std::mutex mutex_; // the streams, the bar and the counts below
+    ProgressBar bar_;
+    std::size_t done_ = 0;
+    double megapixels_ = 0.0, renderSeconds_ = 0.0;
+    int status_ = 0;
+};
 
 } // namespace
 
@@ -87,9 +272,16 @@ std::vector<Job> plannedJobs(const Options &options) {
 
 int runBatch(const Options &options, const std::string &modulePath, std::ostream &out, std::ostream &err) {
     const std::vector<Job> jobs = plannedJobs(options);
-    std::unique_ptr<EffectRunner> runner;
+    const unsigned hardwareThreads = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t workers =
+        std::max<std::size_t>(1, std::min<std::size_t>(jobs.size(), options.jobs > 0 ? options.jobs : hardwareThreads));
+    std::unique_ptr<hostsim::PluginModule> module;
+    std::vector<std::unique_ptr<EffectRunner>> runners;
     if (!options.check) {
-        runner = std::make_unique<EffectRunner>(modulePath, options.controls);
+        module = std::make_unique<hostsim::PluginModule>(modulePath);
+        for (std::size_t i = 0; i < workers; ++i) {
+            runners.push_back(std::make_unique<EffectRunner>(*module, options.controls));
+        }
         if (!options.outdir.empty()) {
             std::error_code error;
             fs::create_directories(options.outdir, error);
@@ -99,57 +291,20 @@ int runBatch(const Options &options, const std::string &modulePath, std::ostream
                 return 1;
             }
         }
-    }
-    int status = 0;
-    std::size_t done = 0;
-    double megapixels = 0.0, seconds = 0.0;
-    ProgressBar bar(!options.quiet && jobs.size() > 1 && isatty(STDERR_FILENO), jobs.size());
-    for (const Job &job : jobs) {
-        if (stopRequested.load()) {
-            err << "zephyrine-render: interrupted; " << done << " of " << jobs.size() << " files done\n";
-            return 130;
+        const auto lossy = std::find_if(jobs.begin(), jobs.end(), [](const Job &job) { return isLossyFormat(job.output); });
+        if (lossy != jobs.end()) {
+            err << "zephyrine-render: warning: " << lossy->output
+                << " is written in a lossy format: its vectors will not stay unit length when read back; "
+                   "write a lossless format such as PNG, TIFF or EXR instead\n";
         }
-        std::string concerned = job.input; // the file an error message names
-        try {
-            if (!options.check && options.noClobber && fs::exists(job.output)) {
-                if (!options.quiet) {
-                    err << "zephyrine-render: " << job.output << ": exists, skipped\n";
-                }
-            } else if (!options.check && !options.inPlace && sameFile(job.input, job.output)) {
-                concerned = job.output;
-                throw FileError("is the input itself; give --in-place to write over it");
-            } else {
-                Picture picture = readPicture(job.input, options.check ? 0 : options.depth);
-                if (options.check) {
-                    const LengthStats stats = measureLengths(picture, options.controls.traditional);
-                    printCheck(out, job.input, stats);
-                    if (options.failAbove && stats.offShare > *options.failAbove) {
-                        status = 1;
-                    }
-                } else {
-                    const auto start = std::chrono::steady_clock::now();
-                    runner->render(picture);
-                    const double elapsed =
-                        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-                    concerned = job.output;
-                    writePicture(job.output, picture);
-                    const double pixels = static_cast<double>(picture.width()) * picture.height() / 1e6;
-                    megapixels += pixels;
-                    seconds += elapsed;
-                    if (options.time) {
-                        out << job.input << ": rendered in " << std::fixed << std::setprecision(1) << elapsed * 1e3
-                            << " ms, " << pixels / elapsed << " megapixels per second\n";
-                    }
-                }
-            }
-        } catch (const std::exception &error) {
-            err << "zephyrine-render: " << concerned << ": " << error.what() << "\n";
-            status = 1;
-        }
-        ++done;
-        bar.update(done, megapixels, seconds);
     }
-    return status;
+    Batch batch(options, jobs, out, err);
+    if (options.check) {
+        // Checking needs no effect: one worker per file in flight, with no runner.
+        std::vector<std::unique_ptr<EffectRunner>> none(workers);
+        return batch.run(none);
+    }
+    return batch.run(runners);
 }
 
 } // namespace cli

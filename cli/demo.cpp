@@ -8,7 +8,6 @@
 #include "cli/synthetic_map.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <iomanip>
@@ -59,7 +58,8 @@ void printStats(std::ostream &out, const char *label, const LengthStats &stats) 
 int runDemo(const std::string &folder, const std::string &modulePath, std::ostream &out) {
     std::filesystem::create_directories(folder);
     captionFont(); // before any work: the pictures need their captions
-    EffectRunner runner(modulePath, Controls{});
+    const hostsim::PluginModule module(modulePath);
+    EffectRunner runner(module, Controls{});
     out << "Zephyrine demo: a synthetic " << kSyntheticSide << "x" << kSyntheticSide
         << " normal map with vectors from 0.7 to 1.3 long, through the plug-in\n";
 
@@ -69,14 +69,21 @@ int runDemo(const std::string &folder, const std::string &modulePath, std::ostre
 
     Picture shown;
     for (int depth : {8, 16, 32}) {
-        Picture picture = syntheticMap(depth);
-        const auto start = std::chrono::steady_clock::now();
+        const Picture input = syntheticMap(depth);
+        Picture picture = input;
         runner.render(picture);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        // The effect's own speed: the fastest of a few renders through the entry point, once
+        // the first has started the worker threads.
+        double fastest = runner.lastEffectSeconds();
+        for (int again = 0; again < 4; ++again) {
+            Picture copy = input;
+            runner.render(copy);
+            fastest = std::min(fastest, runner.lastEffectSeconds());
+        }
         const std::string label = "output (" + std::to_string(depth) + "-bit)";
         printStats(out, label.c_str(), measureLengths(picture, false));
         out << "  " << std::string(22, ' ') << std::setprecision(1)
-            << kSyntheticSide * kSyntheticSide / seconds / 1e6 << " megapixels per second\n";
+            << kSyntheticSide * kSyntheticSide / fastest / 1e6 << " megapixels per second (the effect)\n";
         writePicture(folder + "/output-" + std::to_string(depth) + "bit.png", picture);
         if (depth == 8) {
             shown = picture;

@@ -1,7 +1,8 @@
 #include "cli/effect_runner.h"
 
-#include <cmath>
-#include <cstring>
+#include "cli/pixel_rows.h"
+
+#include <chrono>
 
 namespace cli {
 
@@ -10,67 +11,10 @@ namespace {
 // Host indexes of the controls, in registration order.
 enum : PF_ParamIndex { kForward = 1, kSideways, kUpwards, kInvertX, kInvertY, kInvertZ, kInvertAll, kTraditional };
 
-// The effect's 16-bit white is 32768; a 16-bit file's is 65535. Both ways round to nearest.
-uint16_t fileToEffect16(uint16_t value) { return static_cast<uint16_t>((value * 32768u + 32767u) / 65535u); }
-uint16_t effectToFile16(uint16_t value) {
-    return static_cast<uint16_t>(std::min(65535u, (value * 65535u + 16384u) / 32768u));
-}
-
-// Copies between the picture's RGBA and the world's ARGB, channel by channel.
-template <class T, class Convert>
-void copyChannels(const unsigned char *from, unsigned char *to, const int order[4], Convert convert) {
-    for (int c = 0; c < 4; ++c) {
-        T value;
-        std::memcpy(&value, from + static_cast<std::size_t>(order[c]) * sizeof(T), sizeof(T));
-        value = convert(value);
-        std::memcpy(to + static_cast<std::size_t>(c) * sizeof(T), &value, sizeof(T));
-    }
-}
-
-constexpr int kRgbaToArgb[4] = {3, 0, 1, 2}; // world channel c comes from picture channel order[c]
-constexpr int kArgbToRgba[4] = {1, 2, 3, 0};
-
-// One pixel's four channels, reordered, at the picture's depth; 16-bit values are rescaled
-// into the effect's range or out of it.
-void copyPixel(int depth, const unsigned char *from, unsigned char *to, const int order[4], bool intoEffect) {
-    if (depth == 16) {
-        copyChannels<uint16_t>(from, to, order, intoEffect ? fileToEffect16 : effectToFile16);
-    } else if (depth == 8) {
-        copyChannels<uint8_t>(from, to, order, [](uint8_t v) { return v; });
-    } else {
-        copyChannels<float>(from, to, order, [](float v) { return v; });
-    }
-}
-
-unsigned char *pictureAt(Picture &picture, int x, int y) {
-    const std::size_t pixel = static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width()) +
-                              static_cast<std::size_t>(x);
-    return &picture.rgba[pixel * 4 * picture.channelBytes()];
-}
-
-void toWorld(Picture &picture, hostsim::World &world) {
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
-            copyPixel(picture.depth, pictureAt(picture, x, y), world.channels<unsigned char>(x, y), kRgbaToArgb, true);
-        }
-    }
-}
-
-// Writes red, green and blue back; alpha stays as the file had it.
-void fromWorld(hostsim::World &world, Picture &picture) {
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
-            unsigned char rgba[16];
-            copyPixel(picture.depth, world.channels<unsigned char>(x, y), rgba, kArgbToRgba, false);
-            std::memcpy(pictureAt(picture, x, y), rgba, 3 * picture.channelBytes());
-        }
-    }
-}
-
 } // namespace
 
-EffectRunner::EffectRunner(const std::string &modulePath, const Controls &controls)
-    : module_(modulePath), host_(module_.entryPoint()) {
+EffectRunner::EffectRunner(const hostsim::PluginModule &module, const Controls &controls)
+    : host_(module.entryPoint()) {
     PF_Err err = host_.about();
     about_ = host_.outData().return_msg;
     err = err != PF_Err_NONE ? err : host_.globalSetup();
@@ -94,19 +38,41 @@ void EffectRunner::setControls(const Controls &controls) {
     parameters.setCheckbox(kTraditional, controls.traditional);
 }
 
+bool EffectRunner::keepsWorldsFor(int width, int height, int depth) const {
+    return source_ != nullptr && source_->shape().width == width && source_->shape().height == height &&
+           source_->shape().bitDepth == depth;
+}
+
+void EffectRunner::dropWorlds() {
+    source_.reset();
+    output_.reset();
+}
+
+std::size_t EffectRunner::worldBytes(int width, int height, int depth) {
+    return 2 * (static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * static_cast<std::size_t>(depth / 2) +
+                hostsim::World::kGuardBytes * 2);
+}
+
 void EffectRunner::render(Picture &picture) {
-    hostsim::World source({picture.width(), picture.height(), picture.depth});
-    hostsim::World output({picture.width(), picture.height(), picture.depth});
-    toWorld(picture, source);
-    host_.setWorlds(&source, &output);
+    if (!keepsWorldsFor(picture.width(), picture.height(), picture.depth)) {
+        dropWorlds(); // before the new ones are made, so the two sizes never live together
+        const hostsim::WorldShape shape{picture.width(), picture.height(), picture.depth};
+        source_ = std::make_unique<hostsim::World>(shape);
+        output_ = std::make_unique<hostsim::World>(shape);
+    }
+    pictureToWorld(picture, *source_);
+    host_.setWorlds(source_.get(), output_.get());
+    const auto start = std::chrono::steady_clock::now();
     PF_PreRenderOutput answer{};
-    PF_Err err = host_.smartPreRender(source.layer().extent_hint, answer);
+    PF_Err err = host_.smartPreRender(source_->layer().extent_hint, answer);
     err = err != PF_Err_NONE ? err : host_.smartRender(static_cast<A_short>(picture.depth));
+    effectSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     host_.setWorlds(nullptr, nullptr);
+    host_.forgetObservations();
     if (err != PF_Err_NONE) {
         throw RenderError(err);
     }
-    fromWorld(output, picture);
+    worldToPicture(*output_, picture);
 }
 
 } // namespace cli

@@ -1,12 +1,16 @@
-// The plug-in module driven through its entry point, as a host drives it: loaded once, its
-// controls registered and set, then one smart render per picture.
+// The plug-in module driven through its entry point, as a host drives it: one instance of the
+// effect (its controls registered and set), then one smart render per picture. Several
+// runners on one loaded module are several instances, as a host with several layers has;
+// each is used by one thread at a time.
 #pragma once
 
 #include "cli/controls.h"
 #include "cli/picture.h"
 #include "hostsim/host_sim.h"
 #include "hostsim/plugin_module.h"
+#include "hostsim/world.h"
 
+#include <memory>
 #include <string>
 
 namespace cli {
@@ -18,21 +22,31 @@ struct RenderError : std::runtime_error {
 
 class EffectRunner {
 public:
-    // Loads the module (throws std::runtime_error) and runs about, global and parameter setup.
-    EffectRunner(const std::string &modulePath, const Controls &controls);
+    // Runs about, global and parameter setup on the loaded module (throws RenderError).
+    EffectRunner(const hostsim::PluginModule &module, const Controls &controls);
 
     // The controls of the renders from now on.
     void setControls(const Controls &controls);
 
     // Renders the picture in place; its alpha is kept as the file had it. Throws RenderError.
     void render(Picture &picture);
+    // How long the last render spent in the effect itself: pre-render and render through the
+    // entry point, without the copies into and out of the host's worlds.
+    double lastEffectSeconds() const { return effectSeconds_; }
+
+    // The host's two worlds are kept from one render to the next of the same shape.
+    bool keepsWorldsFor(int width, int height, int depth) const;
+    void dropWorlds();
+    // The memory the two worlds of a picture take.
+    static std::size_t worldBytes(int width, int height, int depth);
 
     const std::string &aboutText() const { return about_; }
 
 private:
-    hostsim::PluginModule module_;
     hostsim::HostSim host_;
     std::string about_;
+    std::unique_ptr<hostsim::World> source_, output_;
+    double effectSeconds_ = 0.0;
 };
 
 } // namespace cli

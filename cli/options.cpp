@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "cli/frame_list.h"
+#include "cli/memory_budget.h"
 
 #include <charconv>
 #include <cmath>
@@ -51,10 +52,23 @@ const char *const kHelp =
     "                       rounding) for 16-bit files, 1/1024 for half and float)\n"
     "  --fail-above SHARE   with --check: exit 1 when a file's share (0..1) is above SHARE\n"
     "\n"
+    "Lossy formats (JPEG, WebP) change the written values, so the vectors of such an output\n"
+    "are not unit length again: a run that writes one says so on standard error.\n"
+    "\n"
+    "Batches:\n"
+    "  --jobs N             work on N files at once (default: one per hardware thread), each\n"
+    "                       through the one loaded module; outputs are the same as with 1\n"
+    "  --max-memory SIZE    the memory the files in flight may take together, e.g. 8G\n"
+    "                       (default: what the system has available); a file that alone\n"
+    "                       needs more is refused before anything of it is allocated\n"
+    "\n"
     "Other:\n"
-    "  --demo [DIR]         render a synthetic normal map at 8, 16 and 32 bits into DIR (out/)\n"
+    "  --demo [DIR]         render a synthetic normal map at 8, 16 and 32 bits and with each\n"
+    "                       control into DIR (out/), with captioned pictures\n"
     "  --plugin PATH        the module to load (default: zephyrine.so beside this tool)\n"
-    "  --quiet              no progress bar; --time  render time and throughput per file\n"
+    "  --quiet              no progress bar (warnings and errors are still printed)\n"
+    "  --time               per file: decode, render (the effect through the entry point,\n"
+    "                       copies included) and encode times, and the render's throughput\n"
     "\n"
     "Exit status: 0 done, 1 a file failed (the others are still done), 2 usage error.\n"
     "\n"
@@ -126,6 +140,21 @@ ParseResult parseOptions(const std::vector<std::string> &arguments) {
             o.frames = text ? parseFrameList(*text) : std::nullopt;
             if (!o.frames) {
                 result.error = "--frames takes a list such as 1-100 or 1-3,5,7-20x2";
+                return result;
+            }
+        } else if (argument == "--jobs") {
+            const std::optional<std::string> text = value();
+            const std::optional<double> number = text ? parseNumber(*text) : std::nullopt;
+            if (!number || *number < 1.0 || *number > 1024.0 || *number != std::floor(*number)) {
+                result.error = "--jobs takes a whole number from 1 to 1024";
+                return result;
+            }
+            o.jobs = static_cast<int>(*number);
+        } else if (argument == "--max-memory") {
+            const std::optional<std::string> text = value();
+            o.maxMemory = text ? parseMemorySize(*text) : std::nullopt;
+            if (!o.maxMemory) {
+                result.error = "--max-memory takes a size such as 512M, 8G or a number of bytes";
                 return result;
             }
         } else if (argument == "--fail-above") {

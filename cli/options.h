@@ -3,6 +3,7 @@
 
 #include "cli/controls.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ struct Options {
     bool demo = false;
     std::string demoDir = "out";
     std::string plugin;    // empty: the module beside the tool
+    int jobs = 0;          // files at once; 0: one per hardware thread
+    std::optional<std::size_t> maxMemory; // unset: what the system has available
     bool help = false;
 };
 

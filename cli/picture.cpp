@@ -44,44 +44,62 @@ int naturalDepth(const OIIO::TypeDesc &format) {
     return format == OIIO::TypeDesc::UINT16 ? 16 : 32;
 }
 
-Picture readPicture(const std::string &path, int depth) {
+ImageFile::ImageFile(const std::string &path) {
     if (!std::filesystem::exists(path)) {
         throw FileError("no such file");
     }
     OIIO::ImageSpec config;
     config.attribute("oiio:UnassociatedAlpha", 1); // pixels are data: never premultiplied
-    auto input = OIIO::ImageInput::open(path, &config);
-    if (!input) {
+    input_ = OIIO::ImageInput::open(path, &config);
+    if (!input_) {
         throw FileError("cannot read it: " + OIIO::geterror());
     }
-    Picture picture;
-    picture.spec = input->spec();
-    const int channels = picture.spec.nchannels;
-    if (channels < 3 || channels > 4) {
-        throw FileError("has " + std::to_string(channels) + " channels; only RGB and RGBA images hold normal maps");
+    spec_ = input_->spec();
+    if (spec_.nchannels < 3 || spec_.nchannels > 4) {
+        throw FileError("has " + std::to_string(spec_.nchannels) +
+                        " channels; only RGB and RGBA images hold normal maps");
     }
-    if (picture.spec.width <= 0 || picture.spec.height <= 0 || picture.spec.depth > 1) {
+    if (spec_.width <= 0 || spec_.height <= 0 || spec_.depth > 1) {
         throw FileError("is not a 2-D image");
     }
-    picture.depth = depth != 0 ? depth : naturalDepth(picture.spec.format);
+}
+
+std::size_t ImageFile::pictureBytes(int depth) const {
+    return static_cast<std::size_t>(spec_.width) * static_cast<std::size_t>(spec_.height) * 4 *
+           static_cast<std::size_t>(depth / 8);
+}
+
+Picture ImageFile::decode(int depth) {
+    Picture picture;
+    picture.spec = spec_;
+    picture.depth = depthFor(depth);
     const std::size_t bytes = picture.channelBytes();
-    picture.rgba.resize(static_cast<std::size_t>(picture.spec.width) * static_cast<std::size_t>(picture.spec.height) *
-                        4 * bytes);
-    if (!input->read_image(0, 0, 0, channels, typeForDepth(picture.depth), picture.rgba.data(),
-                           static_cast<OIIO::stride_t>(4 * bytes))) {
-        throw FileError("cannot decode it: " + input->geterror());
+    picture.rgba.resize(pictureBytes(picture.depth));
+    if (!input_->read_image(0, 0, 0, spec_.nchannels, typeForDepth(picture.depth), picture.rgba.data(),
+                            static_cast<OIIO::stride_t>(4 * bytes))) {
+        throw FileError("cannot decode it: " + input_->geterror());
     }
-    if (channels == 3) {
+    if (spec_.nchannels == 3) {
         setOpaqueAlpha(picture);
     }
     return picture;
 }
+
+Picture readPicture(const std::string &path, int depth) { return ImageFile(path).decode(depth); }
 
 void writePicture(const std::string &path, const Picture &picture) {
     const std::filesystem::path target(path);
     auto output = OIIO::ImageOutput::create(path);
     if (!output) {
         throw FileError("no image format for this name: " + OIIO::geterror());
+    }
+    // An output pattern may name a folder that is not there yet (one per shot, say).
+    if (target.has_parent_path()) {
+        std::error_code error;
+        std::filesystem::create_directories(target.parent_path(), error);
+        if (error) {
+            throw FileError("cannot create its folder: " + error.message());
+        }
     }
     OIIO::ImageSpec spec = picture.spec;
     spec.attribute("oiio:UnassociatedAlpha", 1);

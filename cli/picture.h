@@ -5,6 +5,7 @@
 #include <OpenImageIO/imageio.h>
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -32,11 +33,32 @@ struct Picture {
 // their own depth, everything else at 32.
 int naturalDepth(const OIIO::TypeDesc &format);
 
+// An image file with its header read: nothing of its pixels is decoded or allocated yet, so
+// the memory a file asks for can be weighed before it is spent. Throws FileError for a file
+// that cannot be read or holds no normal map.
+class ImageFile {
+public:
+    explicit ImageFile(const std::string &path);
+
+    const OIIO::ImageSpec &spec() const { return spec_; }
+    // The depth the file renders at when `requested` (0: the file decides).
+    int depthFor(int requested) const { return requested != 0 ? requested : naturalDepth(spec_.format); }
+    // The bytes its pixels take as a picture at a depth.
+    std::size_t pictureBytes(int depth) const;
+
+    // Decodes the pixels at a depth (0: the file decides). Throws FileError.
+    Picture decode(int depth);
+
+private:
+    std::unique_ptr<OIIO::ImageInput> input_;
+    OIIO::ImageSpec spec_;
+};
+
 // Reads the file at `depth` (0: its natural depth). Throws FileError.
 Picture readPicture(const std::string &path, int depth);
 
-// Writes to a temporary file in the target folder and renames it into place, so an
-// interrupted run never leaves half an image. Throws FileError.
+// Writes to a temporary file in the target folder (made if missing) and renames it into
+// place, so an interrupted run never leaves half an image. Throws FileError.
 void writePicture(const std::string &path, const Picture &picture);
 
 } // namespace cli

@@ -4,7 +4,6 @@ namespace hostsim {
 
 namespace {
 
-constexpr std::size_t kGuardBytes = 64;
 constexpr unsigned char kGuardPattern = 0xE7;
 
 } // namespace

@@ -21,6 +21,9 @@ struct WorldShape {
 
 class World {
 public:
+    // Bytes of guard pattern before and after the pixels.
+    static constexpr std::size_t kGuardBytes = 64;
+
     explicit World(const WorldShape &shape);
     World(const World &) = delete;
     World &operator=(const World &) = delete;
