@@ -5,6 +5,7 @@
 #include "cli/length_check.h"
 #include "cli/memory_budget.h"
 #include "cli/picture.h"
+#include "cli/world_files.h"
 
 #include <algorithm>
 #include <atomic>
@@ -81,7 +82,8 @@ bool isLossyFormat(const std::string &path) {
     return false;
 }
 
-// Why a file is not even decoded: the memory its buffer and the host's worlds for it would take.
+// Why a file is not even decoded: the memory it would take (the host's two worlds when it is
+// rendered, its decoded pixels when it is checked).
 std::string refusal(const OIIO::ImageSpec &spec, int depth, std::size_t needed, std::size_t limit) {
     return std::to_string(spec.width) + "x" + std::to_string(spec.height) + " pixels at " + std::to_string(depth) +
            " bits need " + describeBytes(needed) + " to process, more than the " +
@@ -155,24 +157,18 @@ private:
         }
         const auto decodeStart = Clock::now();
         ImageFile file(job.input);
-        const int depth = file.depthFor(options_.check ? 0 : options_.depth);
         const OIIO::ImageSpec &spec = file.spec();
-        const std::size_t pictureBytes = file.pictureBytes(depth);
-        const std::size_t worldBytes = options_.check ? 0 : EffectRunner::worldBytes(spec.width, spec.height, depth);
-        if (!budget_.fitsAlone(pictureBytes + worldBytes)) {
-            throw FileError(refusal(spec, depth, pictureBytes + worldBytes, budget_.limit()));
-        }
-        takeMemory(runner, held, spec, depth, pictureBytes, worldBytes);
-        const struct Release {
-            MemoryBudget &budget;
-            std::size_t bytes;
-            ~Release() { budget.release(bytes); }
-        } release{budget_, pictureBytes};
-
-        Picture picture = file.decode(depth);
-        const double decodeSeconds = secondsSince(decodeStart);
         if (options_.check) {
-            const LengthStats stats = measureLengths(picture, options_.controls.traditional);
+            const int depth = file.depthFor(0);
+            const std::size_t bytes = file.pictureBytes(depth);
+            refuseIfTooLarge(spec, depth, bytes);
+            budget_.acquire(bytes); // a checking worker holds nothing while it waits
+            const struct Release {
+                MemoryBudget &budget;
+                std::size_t bytes;
+                ~Release() { budget.release(bytes); }
+            } release{budget_, bytes};
+            const LengthStats stats = measureLengths(file.decode(depth), options_.controls.traditional);
             message = checkLine(job.input, stats);
             if (options_.failAbove && stats.offShare > *options_.failAbove) {
                 const std::lock_guard<std::mutex> lock(mutex_);
@@ -180,44 +176,49 @@ private:
             }
             return;
         }
+        const int depth = file.depthFor(options_.depth);
+        const std::size_t worldBytes = EffectRunner::worldBytes(spec.width, spec.height, depth);
+        refuseIfTooLarge(spec, depth, worldBytes);
+        takeWorlds(*runner, held, spec, depth, worldBytes);
+        hostsim::World &source = runner->sourceFor(spec.width, spec.height, depth);
+        decodeIntoWorld(file, depth, source);
+        const double decodeSeconds = secondsSince(decodeStart);
+
         const auto renderStart = Clock::now();
-        runner->render(picture);
+        runner->renderWorlds();
         renderSeconds = secondsSince(renderStart);
+
         concerned = job.output;
         const auto encodeStart = Clock::now();
-        writePicture(job.output, picture);
+        writeFromWorlds(job.output, spec, depth, runner->output(), source);
         const double encodeSeconds = secondsSince(encodeStart);
-        megapixels = static_cast<double>(picture.width()) * picture.height() / 1e6;
+        megapixels = static_cast<double>(spec.width) * spec.height / 1e6;
         if (options_.time) {
             std::ostringstream line;
             line << job.input << ": decode " << std::fixed << std::setprecision(1) << decodeSeconds * 1e3
                  << " ms, render " << renderSeconds * 1e3 << " ms (" << megapixels / renderSeconds
-                 << " megapixels per second; the effect alone " << megapixels / runner->lastEffectSeconds()
-                 << "), encode " << encodeSeconds * 1e3 << " ms\n";
+                 << " megapixels per second), encode " << encodeSeconds * 1e3 << " ms\n";
             message = line.str();
         }
     }
 
-    // Takes this file's share of the budget: its picture, and the worlds unless the worker
-    // keeps worlds of this shape. A worker that has to wait first gives up what it keeps.
-    void takeMemory(EffectRunner *runner, Held &held, const OIIO::ImageSpec &spec, int depth, std::size_t pictureBytes,
-                    std::size_t worldBytes) {
-        if (runner != nullptr && !runner->keepsWorldsFor(spec.width, spec.height, depth)) {
-            runner->dropWorlds();
-            budget_.release(held.worlds);
-            held.worlds = 0;
+    void refuseIfTooLarge(const OIIO::ImageSpec &spec, int depth, std::size_t bytes) const {
+        if (!budget_.fitsAlone(bytes)) {
+            throw FileError(refusal(spec, depth, bytes, budget_.limit()));
         }
-        const std::size_t newWorlds = runner != nullptr && held.worlds == 0 ? worldBytes : 0;
-        if (budget_.tryAcquire(pictureBytes + newWorlds)) {
-            held.worlds += newWorlds;
+    }
+
+    // The host's worlds for this file: kept from the worker's last file of the same shape, or
+    // made anew once the budget has room for them (the worker holds nothing while it waits).
+    void takeWorlds(EffectRunner &runner, Held &held, const OIIO::ImageSpec &spec, int depth, std::size_t worldBytes) {
+        if (held.worlds > 0 && runner.keepsWorldsFor(spec.width, spec.height, depth)) {
             return;
         }
-        if (runner != nullptr) {
-            runner->dropWorlds();
-        }
+        runner.dropWorlds();
         budget_.release(held.worlds);
-        held.worlds = runner != nullptr ? worldBytes : 0;
-        budget_.acquire(pictureBytes + held.worlds);
+        held.worlds = 0;
+        budget_.acquire(worldBytes);
+        held.worlds = worldBytes;
     }
 
     void finish(const std::string &message, double megapixels, double renderSeconds) {

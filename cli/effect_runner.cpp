@@ -53,25 +53,33 @@ std::size_t EffectRunner::worldBytes(int width, int height, int depth) {
                 hostsim::World::kGuardBytes * 2);
 }
 
-void EffectRunner::render(Picture &picture) {
-    if (!keepsWorldsFor(picture.width(), picture.height(), picture.depth)) {
+hostsim::World &EffectRunner::sourceFor(int width, int height, int depth) {
+    if (!keepsWorldsFor(width, height, depth)) {
         dropWorlds(); // before the new ones are made, so the two sizes never live together
-        const hostsim::WorldShape shape{picture.width(), picture.height(), picture.depth};
+        const hostsim::WorldShape shape{width, height, depth};
         source_ = std::make_unique<hostsim::World>(shape);
         output_ = std::make_unique<hostsim::World>(shape);
     }
-    pictureToWorld(picture, *source_);
+    return *source_;
+}
+
+void EffectRunner::renderWorlds() {
     host_.setWorlds(source_.get(), output_.get());
     const auto start = std::chrono::steady_clock::now();
     PF_PreRenderOutput answer{};
     PF_Err err = host_.smartPreRender(source_->layer().extent_hint, answer);
-    err = err != PF_Err_NONE ? err : host_.smartRender(static_cast<A_short>(picture.depth));
+    err = err != PF_Err_NONE ? err : host_.smartRender(static_cast<A_short>(source_->shape().bitDepth));
     effectSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     host_.setWorlds(nullptr, nullptr);
-    host_.forgetObservations();
+    host_.forgetObservations(); // a long batch must not keep a record of every frame
     if (err != PF_Err_NONE) {
         throw RenderError(err);
     }
+}
+
+void EffectRunner::render(Picture &picture) {
+    pictureToWorld(picture, sourceFor(picture.width(), picture.height(), picture.depth));
+    renderWorlds();
     worldToPicture(*output_, picture);
 }
 

@@ -28,16 +28,21 @@ public:
     // The controls of the renders from now on.
     void setControls(const Controls &controls);
 
-    // Renders the picture in place; its alpha is kept as the file had it. Throws RenderError.
+    // The host's source world for a frame: kept, with the output world, from one frame to
+    // the next of the same shape.
+    hostsim::World &sourceFor(int width, int height, int depth);
+    hostsim::World &output() { return *output_; }
+    // Renders the source world into the output world through the entry point. Throws RenderError.
+    void renderWorlds();
+
+    // Renders an in-memory picture in place; its alpha is kept. Throws RenderError.
     void render(Picture &picture);
-    // How long the last render spent in the effect itself: pre-render and render through the
-    // entry point, without the copies into and out of the host's worlds.
+    // How long the last render spent in the effect: pre-render and render through the entry point.
     double lastEffectSeconds() const { return effectSeconds_; }
 
-    // The host's two worlds are kept from one render to the next of the same shape.
     bool keepsWorldsFor(int width, int height, int depth) const;
     void dropWorlds();
-    // The memory the two worlds of a picture take.
+    // The memory the two worlds of a frame take.
     static std::size_t worldBytes(int width, int height, int depth);
 
     const std::string &aboutText() const { return about_; }

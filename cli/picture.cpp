@@ -1,16 +1,13 @@
 #include "cli/picture.h"
 
+#include "cli/atomic_write.h"
+
 #include <cstring>
 #include <filesystem>
-#include <system_error>
 
 namespace cli {
 
 namespace {
-
-OIIO::TypeDesc typeForDepth(int depth) {
-    return depth == 8 ? OIIO::TypeDesc::UINT8 : depth == 16 ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::FLOAT;
-}
 
 void setOpaqueAlpha(Picture &picture) {
     const std::size_t bytes = picture.channelBytes();
@@ -28,11 +25,6 @@ void setOpaqueAlpha(Picture &picture) {
     for (std::size_t i = 0; i < pixels; ++i) {
         std::memcpy(&picture.rgba[(i * 4 + 3) * bytes], opaque, bytes);
     }
-}
-
-std::string temporaryPathFor(const std::filesystem::path &target) {
-    return (target.parent_path() / ("." + target.stem().string() + ".zephyrine-partial" + target.extension().string()))
-        .string();
 }
 
 } // namespace
@@ -88,42 +80,10 @@ Picture ImageFile::decode(int depth) {
 Picture readPicture(const std::string &path, int depth) { return ImageFile(path).decode(depth); }
 
 void writePicture(const std::string &path, const Picture &picture) {
-    const std::filesystem::path target(path);
-    auto output = OIIO::ImageOutput::create(path);
-    if (!output) {
-        throw FileError("no image format for this name: " + OIIO::geterror());
-    }
-    // An output pattern may name a folder that is not there yet (one per shot, say).
-    if (target.has_parent_path()) {
-        std::error_code error;
-        std::filesystem::create_directories(target.parent_path(), error);
-        if (error) {
-            throw FileError("cannot create its folder: " + error.message());
-        }
-    }
-    OIIO::ImageSpec spec = picture.spec;
-    spec.attribute("oiio:UnassociatedAlpha", 1);
-    spec.attribute("oiio:dither", 0);
-    const std::string partial = temporaryPathFor(target);
-    const auto fail = [&](const std::string &reason) {
-        std::error_code ignored;
-        std::filesystem::remove(partial, ignored);
-        throw FileError(reason);
-    };
-    if (!output->open(partial, spec)) {
-        fail("cannot write it: " + output->geterror());
-    }
-    const bool written = output->write_image(typeForDepth(picture.depth), picture.rgba.data(),
-                                             static_cast<OIIO::stride_t>(4 * picture.channelBytes()));
-    const bool closed = output->close();
-    if (!written || !closed) {
-        fail("cannot write it: " + output->geterror());
-    }
-    std::error_code error;
-    std::filesystem::rename(partial, target, error);
-    if (error) {
-        fail("cannot put it in place: " + error.message());
-    }
+    writeAtomically(path, picture.spec, [&](OIIO::ImageOutput &output) {
+        return output.write_image(typeForDepth(picture.depth), picture.rgba.data(),
+                                  static_cast<OIIO::stride_t>(4 * picture.channelBytes()));
+    });
 }
 
 } // namespace cli

@@ -49,6 +49,9 @@ public:
     // Decodes the pixels at a depth (0: the file decides). Throws FileError.
     Picture decode(int depth);
 
+    // The open file, for decoders that read it a strip of rows at a time.
+    OIIO::ImageInput &input() { return *input_; }
+
 private:
     std::unique_ptr<OIIO::ImageInput> input_;
     OIIO::ImageSpec spec_;

@@ -1,89 +1,119 @@
 #include "cli/pixel_rows.h"
 
 #include <cstring>
+#include <limits>
 
 namespace cli {
 
 namespace {
 
-std::size_t rowOffset(const Picture &picture, int y) {
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width()) * 4 * picture.channelBytes();
-}
-template <class T> const T *pictureRow(const Picture &picture, int y) {
-    return reinterpret_cast<const T *>(picture.rgba.data() + rowOffset(picture, y));
-}
-template <class T> T *pictureRow(Picture &picture, int y) {
-    return reinterpret_cast<T *>(picture.rgba.data() + rowOffset(picture, y));
-}
-
-// 8 bits: a pixel is one 32-bit word, R G B A in memory (A in the top byte) against A R G B
-// (A in the bottom byte), so the move is a rotation by one byte.
-void toWorld8(const uint32_t *rgba, uint32_t *argb, int width) {
-    for (int x = 0; x < width; ++x) {
-        argb[x] = (rgba[x] << 8) | (rgba[x] >> 24);
-    }
-}
-void fromWorld8(const uint32_t *argb, uint32_t *rgba, int width) {
-    for (int x = 0; x < width; ++x) {
-        rgba[x] = (argb[x] >> 8) | (rgba[x] & 0xFF000000u);
+// The channel value a file's opaque alpha has.
+template <class T> constexpr T opaque() {
+    if constexpr (std::numeric_limits<T>::is_integer) {
+        return std::numeric_limits<T>::max();
+    } else {
+        return T(1);
     }
 }
 
-void toWorld16(const uint16_t *rgba, uint16_t *argb, int width) {
-    for (int x = 0; x < width; ++x) {
-        argb[4 * x] = fileToEffect16(rgba[4 * x + 3]);
-        argb[4 * x + 1] = fileToEffect16(rgba[4 * x]);
-        argb[4 * x + 2] = fileToEffect16(rgba[4 * x + 1]);
-        argb[4 * x + 3] = fileToEffect16(rgba[4 * x + 2]);
+template <class T> constexpr T toEffect(T value) {
+    if constexpr (sizeof(T) == 2) {
+        return fileToEffect16(value);
+    } else {
+        return value;
     }
 }
-void fromWorld16(const uint16_t *argb, uint16_t *rgba, int width) {
-    for (int x = 0; x < width; ++x) {
-        rgba[4 * x] = effectToFile16(argb[4 * x + 1]);
-        rgba[4 * x + 1] = effectToFile16(argb[4 * x + 2]);
-        rgba[4 * x + 2] = effectToFile16(argb[4 * x + 3]);
+template <class T> constexpr T toFile(T value) {
+    if constexpr (sizeof(T) == 2) {
+        return effectToFile16(value);
+    } else {
+        return value;
     }
 }
 
-void toWorld32(const float *rgba, float *argb, int width) {
+// Rows of channel type T; `hasAlpha` is a template argument so the loop holds no branch.
+template <class T, bool hasAlpha> void toWorld(const T *rgba, T *argb, int width) {
     for (int x = 0; x < width; ++x) {
-        argb[4 * x] = rgba[4 * x + 3];
-        argb[4 * x + 1] = rgba[4 * x];
-        argb[4 * x + 2] = rgba[4 * x + 1];
-        argb[4 * x + 3] = rgba[4 * x + 2];
+        argb[4 * x] = hasAlpha ? rgba[4 * x + 3] : opaque<T>();
+        argb[4 * x + 1] = toEffect(rgba[4 * x]);
+        argb[4 * x + 2] = toEffect(rgba[4 * x + 1]);
+        argb[4 * x + 3] = toEffect(rgba[4 * x + 2]);
     }
 }
-void fromWorld32(const float *argb, float *rgba, int width) {
+template <class T> void coloursToFile(const T *argb, T *rgba, int width) {
     for (int x = 0; x < width; ++x) {
-        rgba[4 * x] = argb[4 * x + 1];
-        rgba[4 * x + 1] = argb[4 * x + 2];
-        rgba[4 * x + 2] = argb[4 * x + 3];
+        rgba[4 * x] = toFile(argb[4 * x + 1]);
+        rgba[4 * x + 1] = toFile(argb[4 * x + 2]);
+        rgba[4 * x + 2] = toFile(argb[4 * x + 3]);
     }
+}
+template <class T> void alphaToFile(const T *argb, T *rgba, int width) {
+    for (int x = 0; x < width; ++x) {
+        rgba[4 * x + 3] = argb[4 * x];
+    }
+}
+
+// Calls `row` with the depth's channel type.
+template <template <class> class Row, class... Arguments> void atDepth(int depth, Arguments... arguments) {
+    if (depth == 8) {
+        Row<uint8_t>::run(arguments...);
+    } else if (depth == 16) {
+        Row<uint16_t>::run(arguments...);
+    } else {
+        Row<float>::run(arguments...);
+    }
+}
+
+template <class T> struct ToWorld {
+    static void run(const unsigned char *file, int channels, unsigned char *world, int width) {
+        if (channels == 4) {
+            toWorld<T, true>(reinterpret_cast<const T *>(file), reinterpret_cast<T *>(world), width);
+        } else {
+            toWorld<T, false>(reinterpret_cast<const T *>(file), reinterpret_cast<T *>(world), width);
+        }
+    }
+};
+template <class T> struct ColoursToFile {
+    static void run(const unsigned char *rendered, unsigned char *file, int width) {
+        coloursToFile<T>(reinterpret_cast<const T *>(rendered), reinterpret_cast<T *>(file), width);
+    }
+};
+template <class T> struct AlphaToFile {
+    static void run(const unsigned char *source, unsigned char *file, int width) {
+        alphaToFile<T>(reinterpret_cast<const T *>(source), reinterpret_cast<T *>(file), width);
+    }
+};
+
+template <class P> auto pictureRow(P &picture, int y) {
+    return picture.rgba.data() +
+           static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width()) * 4 * picture.channelBytes();
 }
 
 } // namespace
 
+void fileRowToWorld(int depth, const unsigned char *file, int fileChannels, unsigned char *world, int width) {
+    atDepth<ToWorld>(depth, file, fileChannels, world, width);
+}
+
+void worldColoursToFile(int depth, const unsigned char *rendered, unsigned char *file, int width) {
+    atDepth<ColoursToFile>(depth, rendered, file, width);
+}
+
+void worldAlphaToFile(int depth, const unsigned char *source, unsigned char *file, int width) {
+    atDepth<AlphaToFile>(depth, source, file, width);
+}
+
 void pictureToWorld(const Picture &picture, hostsim::World &world) {
     for (int y = 0; y < picture.height(); ++y) {
-        if (picture.depth == 8) {
-            toWorld8(pictureRow<uint32_t>(picture, y), world.channels<uint32_t>(0, y), picture.width());
-        } else if (picture.depth == 16) {
-            toWorld16(pictureRow<uint16_t>(picture, y), world.channels<uint16_t>(0, y), picture.width());
-        } else {
-            toWorld32(pictureRow<float>(picture, y), world.channels<float>(0, y), picture.width());
-        }
+        fileRowToWorld(picture.depth, pictureRow(picture, y), 4,
+                       world.channels<unsigned char>(0, y), picture.width());
     }
 }
 
-void worldToPicture(hostsim::World &world, Picture &picture) {
+void worldToPicture(hostsim::World &rendered, Picture &picture) {
     for (int y = 0; y < picture.height(); ++y) {
-        if (picture.depth == 8) {
-            fromWorld8(world.channels<uint32_t>(0, y), pictureRow<uint32_t>(picture, y), picture.width());
-        } else if (picture.depth == 16) {
-            fromWorld16(world.channels<uint16_t>(0, y), pictureRow<uint16_t>(picture, y), picture.width());
-        } else {
-            fromWorld32(world.channels<float>(0, y), pictureRow<float>(picture, y), picture.width());
-        }
+        worldColoursToFile(picture.depth, rendered.channels<unsigned char>(0, y), pictureRow(picture, y),
+                           picture.width());
     }
 }
 

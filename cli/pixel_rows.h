@@ -1,6 +1,12 @@
-// Pixels between a picture (the file's RGBA; 16-bit white is 65535) and a host world (ARGB;
-// 16-bit white is 32768), a whole row at a time. The loops hold no per-pixel branch or call,
-// so the compiler turns them into vector code: the copies cost about what a memory copy does.
+// Pixels between a file's rows (RGBA, or RGB; 16-bit white is 65535) and a host world's rows
+// (ARGB; 16-bit white is 32768). The loops hold no per-pixel branch or call, so the compiler
+// turns them into vector code; they run on a strip of rows while it is in cache, as the file
+// is decoded or encoded.
+//
+// Alpha goes into the world as the file stores it (at 16 bits too: the effect passes every
+// value a channel holds through unchanged) and is written back from the source world, not
+// the rendered one: at 8 bits the effect's read and write move 24 alpha values one lower,
+// and the file's alpha must stay as it was.
 #pragma once
 
 #include "cli/picture.h"
@@ -17,11 +23,16 @@ constexpr uint16_t effectToFile16(uint32_t value) {
     return static_cast<uint16_t>(scaled < 65535u ? scaled : 65535u);
 }
 
-// The whole picture into a world of its size and depth.
-void pictureToWorld(const Picture &picture, hostsim::World &world);
+// One row of `width` file pixels of four channel slots (the fourth unused when the file has
+// three channels: the world then gets an opaque alpha) into a world row.
+void fileRowToWorld(int depth, const unsigned char *file, int fileChannels, unsigned char *world, int width);
+// Red, green and blue of a rendered world row into a file row; the file row's alpha is left.
+void worldColoursToFile(int depth, const unsigned char *rendered, unsigned char *file, int width);
+// Alpha of a source world row into a file row.
+void worldAlphaToFile(int depth, const unsigned char *source, unsigned char *file, int width);
 
-// Red, green and blue of a world back into the picture; the picture's alpha stays as the
-// file had it.
-void worldToPicture(hostsim::World &world, Picture &picture);
+// The same over a whole picture (always four channels), for the demo's in-memory pictures.
+void pictureToWorld(const Picture &picture, hostsim::World &world);
+void worldToPicture(hostsim::World &rendered, Picture &picture);
 
 } // namespace cli
