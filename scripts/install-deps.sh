@@ -25,10 +25,22 @@ need wine64 test -x /usr/lib/wine/wine64
 need nsis has makensis
 need unzip has unzip
 need fonts-dejavu-core test -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+# The farm test starts its own Slurm cluster from these; no system service of theirs is used.
+need slurmctld has slurmctld
+need slurmd has slurmd
+need slurm-client has sbatch
+need munge has munged
 
 if ((${#needed[@]} > 0)); then
     echo "installing: ${needed[*]}"
     export DEBIAN_FRONTEND=noninteractive
+    # Packages with daemons (munge, Slurm) must not start system services on install: Debian's
+    # policy hook says no for the duration, where the machine has no hook of its own.
+    if [ ! -e /usr/sbin/policy-rc.d ]; then
+        printf '#!/bin/sh\nexit 101\n' > /usr/sbin/policy-rc.d
+        chmod +x /usr/sbin/policy-rc.d
+        trap 'rm -f /usr/sbin/policy-rc.d' EXIT
+    fi
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${needed[@]}"
 fi
