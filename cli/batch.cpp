@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <iomanip>
 #include <mutex>
+#include <sched.h>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -29,6 +30,15 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// The hardware threads this process may run on: a farm task's allocation, not the whole node.
+std::size_t usableHardwareThreads() {
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0) {
+        return static_cast<std::size_t>(CPU_COUNT(&allowed));
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
+}
 
 bool sameFile(const std::string &a, const std::string &b) {
     std::error_code error;
@@ -273,9 +283,9 @@ std::vector<Job> plannedJobs(const Options &options) {
 
 int runBatch(const Options &options, const std::string &modulePath, std::ostream &out, std::ostream &err) {
     const std::vector<Job> jobs = plannedJobs(options);
-    const unsigned hardwareThreads = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t workers =
-        std::max<std::size_t>(1, std::min<std::size_t>(jobs.size(), options.jobs > 0 ? options.jobs : hardwareThreads));
+    const std::size_t workers = std::max<std::size_t>(
+        1, std::min<std::size_t>(jobs.size(), options.jobs > 0 ? static_cast<std::size_t>(options.jobs)
+                                                               : usableHardwareThreads()));
     std::unique_ptr<hostsim::PluginModule> module;
     std::vector<std::unique_ptr<EffectRunner>> runners;
     if (!options.check) {
