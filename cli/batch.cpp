@@ -55,7 +55,8 @@ public:
         }
         const int width = 30;
         const int filled = total_ > 0 ? static_cast<int>(width * done / total_) : width;
-        std::fprintf(stderr, "\r[%s%s] %zu/%zu files  %.1f Mpx/s", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+        std::fprintf(stderr, "\r[%s%s] %zu/%zu files  %.1f Mpx/s",
+                     std::string(static_cast<std::size_t>(filled), '#').c_str(),
                      std::string(static_cast<std::size_t>(width - filled), '.').c_str(), done, total_,
                      seconds > 0 ? megapixels / seconds : 0.0);
         std::fflush(stderr);
@@ -96,8 +97,8 @@ bool isLossyFormat(const std::string &path) {
 // rendered, its decoded pixels when it is checked).
 std::string refusal(const OIIO::ImageSpec &spec, int depth, std::size_t needed, std::size_t limit) {
     return std::to_string(spec.width) + "x" + std::to_string(spec.height) + " pixels at " + std::to_string(depth) +
-           " bits need " + describeBytes(needed) + " to process, more than the " +
-           describeBytes(limit) + " of memory this run may use (--max-memory); refused";
+           " bits need " + describeBytes(needed) + " to process, more than the " + describeBytes(limit) +
+           " of memory this run may use (--max-memory); refused";
 }
 
 // The run: workers take jobs one at a time until none is left or a stop is asked for. Each
@@ -126,20 +127,15 @@ public:
     }
 
 private:
-    // Memory a worker holds: the host's worlds it keeps between files.
-    struct Held {
-        std::size_t worlds = 0;
-    };
-
     void work(EffectRunner *runner) {
-        Held held;
+        std::size_t heldWorlds = 0; // the budget taken by the host's worlds this worker keeps
         for (std::size_t next; !stopRequested.load() && (next = nextJob_++) < jobs_.size();) {
             const Job &job = jobs_[next];
             std::string concerned = job.input; // the file an error message names
             std::string message;
             double megapixels = 0.0, renderSeconds = 0.0;
             try {
-                process(job, runner, held, concerned, message, megapixels, renderSeconds);
+                process(job, runner, heldWorlds, concerned, message, megapixels, renderSeconds);
             } catch (const std::exception &error) {
                 message = "zephyrine-render: " + concerned + ": " + error.what() + "\n";
                 const std::lock_guard<std::mutex> lock(mutex_);
@@ -150,11 +146,11 @@ private:
         if (runner != nullptr) {
             runner->dropWorlds();
         }
-        budget_.release(held.worlds);
+        budget_.release(heldWorlds);
     }
 
-    void process(const Job &job, EffectRunner *runner, Held &held, std::string &concerned, std::string &message,
-                 double &megapixels, double &renderSeconds) {
+    void process(const Job &job, EffectRunner *runner, std::size_t &heldWorlds, std::string &concerned,
+                 std::string &message, double &megapixels, double &renderSeconds) {
         if (!options_.check && options_.noClobber && fs::exists(job.output)) {
             if (!options_.quiet) {
                 message = "zephyrine-render: " + job.output + ": exists, skipped\n";
@@ -189,7 +185,7 @@ private:
         const int depth = file.depthFor(options_.depth);
         const std::size_t worldBytes = EffectRunner::worldBytes(spec.width, spec.height, depth);
         refuseIfTooLarge(spec, depth, worldBytes);
-        takeWorlds(*runner, held, spec, depth, worldBytes);
+        takeWorlds(*runner, heldWorlds, spec, depth, worldBytes);
         hostsim::World &source = runner->sourceFor(spec.width, spec.height, depth);
         decodeIntoWorld(file, depth, source);
         const double decodeSeconds = secondsSince(decodeStart);
@@ -220,15 +216,16 @@ private:
 
     // The host's worlds for this file: kept from the worker's last file of the same shape, or
     // made anew once the budget has room for them (the worker holds nothing while it waits).
-    void takeWorlds(EffectRunner &runner, Held &held, const OIIO::ImageSpec &spec, int depth, std::size_t worldBytes) {
-        if (held.worlds > 0 && runner.keepsWorldsFor(spec.width, spec.height, depth)) {
+    void takeWorlds(EffectRunner &runner, std::size_t &heldWorlds, const OIIO::ImageSpec &spec, int depth,
+                    std::size_t worldBytes) {
+        if (heldWorlds > 0 && runner.keepsWorldsFor(spec.width, spec.height, depth)) {
             return;
         }
         runner.dropWorlds();
-        budget_.release(held.worlds);
-        held.worlds = 0;
+        budget_.release(heldWorlds);
+        heldWorlds = 0;
         budget_.acquire(worldBytes);
-        held.worlds = worldBytes;
+        heldWorlds = worldBytes;
     }
 
     void finish(const std::string &message, double megapixels, double renderSeconds) {
@@ -284,8 +281,8 @@ std::vector<Job> plannedJobs(const Options &options) {
 int runBatch(const Options &options, const std::string &modulePath, std::ostream &out, std::ostream &err) {
     const std::vector<Job> jobs = plannedJobs(options);
     const std::size_t workers = std::max<std::size_t>(
-        1, std::min<std::size_t>(jobs.size(), options.jobs > 0 ? static_cast<std::size_t>(options.jobs)
-                                                               : usableHardwareThreads()));
+        1, std::min<std::size_t>(jobs.size(),
+                                 options.jobs > 0 ? static_cast<std::size_t>(options.jobs) : usableHardwareThreads()));
     std::unique_ptr<hostsim::PluginModule> module;
     std::vector<std::unique_ptr<EffectRunner>> runners;
     if (!options.check) {
@@ -302,7 +299,8 @@ int runBatch(const Options &options, const std::string &modulePath, std::ostream
                 return 1;
             }
         }
-        const auto lossy = std::find_if(jobs.begin(), jobs.end(), [](const Job &job) { return isLossyFormat(job.output); });
+        const auto lossy =
+            std::find_if(jobs.begin(), jobs.end(), [](const Job &job) { return isLossyFormat(job.output); });
         if (lossy != jobs.end()) {
             err << "zephyrine-render: warning: " << lossy->output
                 << " is written in a lossy format: its vectors will not stay unit length when read back; "

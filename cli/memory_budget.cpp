@@ -59,15 +59,6 @@ std::string describeBytes(std::size_t bytes) {
     return text;
 }
 
-bool MemoryBudget::tryAcquire(std::size_t bytes) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    if (inFlight_ + bytes > limit_) {
-        return false;
-    }
-    inFlight_ += bytes;
-    return true;
-}
-
 void MemoryBudget::acquire(std::size_t bytes) {
     std::unique_lock<std::mutex> lock(mutex_);
     released_.wait(lock, [&] { return inFlight_ + bytes <= limit_; });

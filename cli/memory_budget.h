@@ -27,8 +27,6 @@ public:
     std::size_t limit() const { return limit_; }
     bool fitsAlone(std::size_t bytes) const { return bytes <= limit_; }
 
-    // Takes `bytes` if they fit beside what is in flight now.
-    bool tryAcquire(std::size_t bytes);
     // Waits until `bytes` fit beside what is in flight and takes them; `bytes` must fit alone,
     // and the caller must hold nothing while it waits (or two waiters could wait for each other).
     void acquire(std::size_t bytes);

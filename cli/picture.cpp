@@ -77,8 +77,6 @@ Picture ImageFile::decode(int depth) {
     return picture;
 }
 
-Picture readPicture(const std::string &path, int depth) { return ImageFile(path).decode(depth); }
-
 void writePicture(const std::string &path, const Picture &picture) {
     writeAtomically(path, picture.spec, [&](OIIO::ImageOutput &output) {
         return output.write_image(typeForDepth(picture.depth), picture.rgba.data(),

@@ -57,9 +57,6 @@ private:
     OIIO::ImageSpec spec_;
 };
 
-// Reads the file at `depth` (0: its natural depth). Throws FileError.
-Picture readPicture(const std::string &path, int depth);
-
 // Writes to a temporary file in the target folder (made if missing) and renames it into
 // place, so an interrupted run never leaves half an image. Throws FileError.
 void writePicture(const std::string &path, const Picture &picture);
