@@ -1,10 +1,11 @@
 // How fast the effect renders, against what the machine allows.
-//   build/linux/bin/render_bench [--runs N] [--level scalar|SSE2|AVX2|AVX-512]
-// (--level forces the kernels of the in-process parts, 2 and 3, for comparison.)
+//   build/linux/bin/render_bench [--runs N] [--level scalar|sse2|avx2|avx512]
+// (--level makes every part, the loaded module too, use that instruction set's kernels.)
 // 1. 3840x2160 frames at 8, 16 and 32 bits through the loaded module (SMART_RENDER; the pool
-//    as a host uses it), each depth's median against two ceilings measured in the same run on
-//    every hardware thread: copying the frame's bytes, and one double square root and one
-//    double division per pixel at the widest vector width.
+//    as a host uses it) with the defaults and with a compositor's controls, each median
+//    against two ceilings measured in the same run on every hardware thread: copying the
+//    frame's bytes, and one double square root and one double division per pixel at the
+//    widest vector width.
 // 2. The kernel alone on one thread.
 // 3. A 16x16 frame rendered through the pool against the same frame run on the calling thread.
 #include "bench/ceilings.h"
@@ -19,8 +20,10 @@
 #include "tests/effect_records.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -60,6 +63,25 @@ void fillRandomly(hostsim::World &world) {
     }
 }
 
+// The two control sets a frame is rendered with: every control at its default, and a
+// compositor's (all three tilts, one per-axis inversion), which switches on every stage.
+struct ControlSet {
+    const char *name;
+    double tiltForward, tiltSideways, tiltUpwards;
+    A_long invertY;
+};
+constexpr ControlSet kControlSets[] = {{"defaults", 0.0, 0.0, 0.0, 0},
+                                       {"tilts+invert", 0.25, -0.5, 0.125, 1}};
+
+// The host's parameter indexes: the layer, the three tilts, then the checkboxes (invert y is
+// the second).
+void applyControls(hostsim::HostSim &sim, const ControlSet &set) {
+    sim.parameters().setFloat(1, set.tiltForward);
+    sim.parameters().setFloat(2, set.tiltSideways);
+    sim.parameters().setFloat(3, set.tiltUpwards);
+    sim.parameters().setCheckbox(5, set.invertY);
+}
+
 void frameThroughTheModule(PF_FilterProc entry, int depth, int runs, int threads) {
     hostsim::HostSim sim(entry);
     hostsim::World source({kWidth, kHeight, depth}), output({kWidth, kHeight, depth});
@@ -69,20 +91,23 @@ void frameThroughTheModule(PF_FilterProc entry, int depth, int runs, int threads
         std::printf("  %2d-bit: the render failed\n", depth);
         return;
     }
-    const double render = bench::medianSeconds(runs, [&] {
-        sim.forgetObservations();
-        sim.smartRender(static_cast<A_short>(depth));
-    });
     const auto frameBytes = static_cast<std::size_t>(output.layer().rowbytes) * kHeight;
     const double copy = bench::copySeconds(reinterpret_cast<unsigned char *>(source.layer().data),
                                            reinterpret_cast<unsigned char *>(output.layer().data), frameBytes, threads, runs);
     const double sqrtDiv = bench::sqrtDivSeconds(static_cast<int64_t>(kFramePixels), threads, runs);
-    const double rate = kFramePixels / render * 1e-6;
     const double copyRate = kFramePixels / copy * 1e-6;
     const double sqrtDivRate = kFramePixels / sqrtDiv * 1e-6;
     const double ceiling = std::min(copyRate, sqrtDivRate);
-    std::printf("  %2d-bit: %7.0f Mpx/s   copy %7.0f   sqrt+div %7.0f   ratio to the lower %.2f\n", depth, rate,
-                copyRate, sqrtDivRate, rate / ceiling);
+    std::printf("  %2d-bit: copy %7.0f Mpx/s   sqrt+div %7.0f\n", depth, copyRate, sqrtDivRate);
+    for (const ControlSet &set : kControlSets) {
+        applyControls(sim, set);
+        const double render = bench::medianSeconds(runs, [&] {
+            sim.forgetObservations();
+            sim.smartRender(static_cast<A_short>(depth));
+        });
+        const double rate = kFramePixels / render * 1e-6;
+        std::printf("          %-13s %7.0f Mpx/s   ratio to the lower ceiling %.2f\n", set.name, rate, rate / ceiling);
+    }
 }
 
 template <class Pixel> void kernelOnOneThread(int runs) {
@@ -92,11 +117,19 @@ template <class Pixel> void kernelOnOneThread(int runs) {
     CorvanthisHost host("bench", "bench", "bench");
     using View = PixelArray<Pixel, 0, 0>;
     ZephyrineFilter<View> filter(&host);
-    filter.controls.tiltForward = static_cast<double>(0.25f);
     filter.input = View::fromDesc(describe(source));
     filter.output = View::fromDesc(describe(output));
-    const double seconds = bench::medianSeconds(runs, [&] { filter.applyRows(0, 1, 0); });
-    std::printf("  %2d-bit: %7.0f Mpx/s\n", depth, kFramePixels / seconds * 1e-6);
+    std::printf("  %2d-bit:", depth);
+    for (const ControlSet &set : kControlSets) {
+        filter.controls = VectorControls{};
+        filter.controls.tiltForward = set.tiltForward;
+        filter.controls.tiltSideways = set.tiltSideways;
+        filter.controls.tiltUpwards = set.tiltUpwards;
+        filter.controls.invertY = set.invertY;
+        const double seconds = bench::medianSeconds(runs, [&] { filter.applyRows(0, 1, 0); });
+        std::printf("   %s %5.0f Mpx/s", set.name, kFramePixels / seconds * 1e-6);
+    }
+    std::printf("\n");
 }
 
 // A 16x16 frame through the adapter as the driver runs it (the pool), and on the calling thread.
@@ -136,16 +169,15 @@ int main(int argc, char **argv) {
         if (std::strcmp(argv[i], "--runs") == 0) {
             runs = std::max(1, std::atoi(argv[i + 1]));
         } else if (std::strcmp(argv[i], "--level") == 0) {
-            bool known = false;
-            for (VectorLevel level : {VectorLevel::scalar, VectorLevel::sse2, VectorLevel::avx2, VectorLevel::avx512}) {
-                if (std::strcmp(argv[i + 1], vectorLevelName(level)) == 0) {
-                    known = forceVectorLevel(level);
-                }
-            }
-            if (!known) {
+            // The in-process parts are forced here; the module reads the variable when it
+            // first renders after it is loaded.
+            const std::optional<VectorLevel> level = supportedVectorLevelNamed(argv[i + 1]);
+            if (!level) {
                 std::fprintf(stderr, "level %s is unknown or not supported here\n", argv[i + 1]);
                 return 2;
             }
+            forceVectorLevel(*level);
+            setenv(vectorLevelVariable, argv[i + 1], 1);
         }
     }
     const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));

@@ -36,11 +36,14 @@ struct Avx2 {
         channels[2] = _mm256_cvtepi32_pd(_mm_and_si128(_mm_srli_epi32(words, 16), low));
         channels[3] = _mm256_cvtepi32_pd(_mm_srli_epi32(words, 24));
     }
+    // Truncated to 32-bit integers: NaN and values out of range give the smallest integer, so
+    // NaN and values below zero become 0.
+    KERNEL_TARGET static __m128i truncated(D channel) { return _mm_max_epi32(_mm256_cvttpd_epi32(channel), _mm_setzero_si128()); }
     KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
         __m128i words = _mm256_cvttpd_epi32(channels[0]);
-        words = _mm_or_si128(words, _mm_slli_epi32(_mm256_cvttpd_epi32(channels[1]), 8));
-        words = _mm_or_si128(words, _mm_slli_epi32(_mm256_cvttpd_epi32(channels[2]), 16));
-        words = _mm_or_si128(words, _mm_slli_epi32(_mm256_cvttpd_epi32(channels[3]), 24));
+        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[1]), 8));
+        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[2]), 16));
+        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[3]), 24));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(to), words);
     }
 
@@ -52,18 +55,18 @@ struct Avx2 {
     }
     KERNEL_TARGET static void load16(const unsigned char *from, D channels[4]) {
         const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from));
-        channels[0] = channel16(pixels, 0);
         channels[1] = channel16(pixels, 16);
         channels[2] = channel16(pixels, 32);
         channels[3] = channel16(pixels, 48);
     }
     KERNEL_TARGET static __m256i wide16(D channel, int shift) {
-        return _mm256_slli_epi64(_mm256_cvtepu32_epi64(_mm256_cvttpd_epi32(channel)), shift);
+        return _mm256_slli_epi64(_mm256_cvtepu32_epi64(truncated(channel)), shift);
     }
-    KERNEL_TARGET static void store16(unsigned char *to, const D channels[4]) {
-        const __m256i pixels =
-            _mm256_or_si256(_mm256_or_si256(wide16(channels[0], 0), wide16(channels[1], 16)),
-                            _mm256_or_si256(wide16(channels[2], 32), wide16(channels[3], 48)));
+    KERNEL_TARGET static void store16(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
+        const __m256i alpha = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(alphaFrom)),
+                                               _mm256_set1_epi64x(0xFFFF));
+        const __m256i pixels = _mm256_or_si256(_mm256_or_si256(alpha, wide16(channels[1], 16)),
+                                               _mm256_or_si256(wide16(channels[2], 32), wide16(channels[3], 48)));
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), pixels);
     }
 

@@ -38,11 +38,14 @@ struct Avx512 {
         channels[2] = _mm512_cvtepi32_pd(_mm256_and_si256(_mm256_srli_epi32(words, 16), low));
         channels[3] = _mm512_cvtepi32_pd(_mm256_srli_epi32(words, 24));
     }
+    // Truncated to 32-bit integers: NaN and values out of range give the smallest integer, so
+    // NaN and values below zero become 0.
+    KERNEL_TARGET static __m256i truncated(D channel) { return _mm256_max_epi32(_mm512_cvttpd_epi32(channel), _mm256_setzero_si256()); }
     KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
         __m256i words = _mm512_cvttpd_epi32(channels[0]);
-        words = _mm256_or_si256(words, _mm256_slli_epi32(_mm512_cvttpd_epi32(channels[1]), 8));
-        words = _mm256_or_si256(words, _mm256_slli_epi32(_mm512_cvttpd_epi32(channels[2]), 16));
-        words = _mm256_or_si256(words, _mm256_slli_epi32(_mm512_cvttpd_epi32(channels[3]), 24));
+        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[1]), 8));
+        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[2]), 16));
+        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[3]), 24));
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), words);
     }
 
@@ -53,18 +56,17 @@ struct Avx512 {
     }
     KERNEL_TARGET static void load16(const unsigned char *from, D channels[4]) {
         const __m512i pixels = _mm512_loadu_si512(from);
-        channels[0] = channel16(pixels, 0);
         channels[1] = channel16(pixels, 16);
         channels[2] = channel16(pixels, 32);
         channels[3] = channel16(pixels, 48);
     }
     KERNEL_TARGET static __m512i wide16(D channel, unsigned shift) {
-        return _mm512_slli_epi64(_mm512_cvtepu32_epi64(_mm512_cvttpd_epi32(channel)), shift);
+        return _mm512_slli_epi64(_mm512_cvtepu32_epi64(truncated(channel)), shift);
     }
-    KERNEL_TARGET static void store16(unsigned char *to, const D channels[4]) {
-        const __m512i pixels =
-            _mm512_or_si512(_mm512_or_si512(wide16(channels[0], 0), wide16(channels[1], 16)),
-                            _mm512_or_si512(wide16(channels[2], 32), wide16(channels[3], 48)));
+    KERNEL_TARGET static void store16(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
+        const __m512i alpha = _mm512_and_si512(_mm512_loadu_si512(alphaFrom), _mm512_set1_epi64(0xFFFF));
+        const __m512i pixels = _mm512_or_si512(_mm512_or_si512(alpha, wide16(channels[1], 16)),
+                                               _mm512_or_si512(wide16(channels[2], 32), wide16(channels[3], 48)));
         _mm512_storeu_si512(to, pixels);
     }
 

@@ -37,11 +37,13 @@ struct Sse2 {
         channels[2] = _mm_cvtepi32_pd(_mm_and_si128(_mm_srli_epi32(words, 16), low));
         channels[3] = _mm_cvtepi32_pd(_mm_srli_epi32(words, 24));
     }
+    // max answers its second operand for NaN, so NaN and values below zero become 0.
+    KERNEL_TARGET static __m128i truncated(D channel) { return _mm_cvttpd_epi32(_mm_max_pd(channel, _mm_setzero_pd())); }
     KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
         __m128i words = _mm_cvttpd_epi32(channels[0]);
-        words = _mm_or_si128(words, _mm_slli_epi32(_mm_cvttpd_epi32(channels[1]), 8));
-        words = _mm_or_si128(words, _mm_slli_epi32(_mm_cvttpd_epi32(channels[2]), 16));
-        words = _mm_or_si128(words, _mm_slli_epi32(_mm_cvttpd_epi32(channels[3]), 24));
+        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[1]), 8));
+        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[2]), 16));
+        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[3]), 24));
         _mm_storel_epi64(reinterpret_cast<__m128i *>(to), words);
     }
 
@@ -52,16 +54,17 @@ struct Sse2 {
     }
     KERNEL_TARGET static void load16(const unsigned char *from, D channels[4]) {
         const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
-        channels[0] = channel16(pixels, 0);
         channels[1] = channel16(pixels, 16);
         channels[2] = channel16(pixels, 32);
         channels[3] = channel16(pixels, 48);
     }
     KERNEL_TARGET static __m128i wide16(D channel, int shift) {
-        return _mm_slli_epi64(_mm_unpacklo_epi32(_mm_cvttpd_epi32(channel), _mm_setzero_si128()), shift);
+        return _mm_slli_epi64(_mm_unpacklo_epi32(truncated(channel), _mm_setzero_si128()), shift);
     }
-    KERNEL_TARGET static void store16(unsigned char *to, const D channels[4]) {
-        const __m128i pixels = _mm_or_si128(_mm_or_si128(wide16(channels[0], 0), wide16(channels[1], 16)),
+    KERNEL_TARGET static void store16(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
+        const __m128i alpha = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(alphaFrom)),
+                                            _mm_set1_epi64x(0xFFFF));
+        const __m128i pixels = _mm_or_si128(_mm_or_si128(alpha, wide16(channels[1], 16)),
                                             _mm_or_si128(wide16(channels[2], 32), wide16(channels[3], 48)));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(to), pixels);
     }

@@ -4,9 +4,10 @@
 //   lanes, D (a register of doubles), set1, add, sub, mul, div, min, max, negate,
 //   hasLength (s != 0 and not NaN, per lane), sqrtWhere (mask ? sqrt(a) : b),
 //   mulWhere (mask ? a * b : a),
-//   load8/16/32 and store8/16/32 (four channel registers in memory order, from and to
-//   `lanes` packed pixels; store32 takes alpha as stored at the pixels it is given instead,
-//   as the scalar reference does).
+//   load8/16/32 and store8/16/32 (channel registers in memory order, from and to `lanes`
+//   packed pixels: the stored values, not yet scaled; load16/32 leave alpha, channel 0, out,
+//   and store16/32 take it as stored at the pixels they are given; store8 and store16
+//   truncate, and store 0 for NaN and values below zero).
 // Every operation is the IEEE operation the scalar reference performs, in the same order, so
 // each lane gives the scalar bits; nothing may be fused or reordered here either.
 #pragma once
@@ -36,33 +37,46 @@ KERNEL_INLINE void tiltLanes(double t, typename V::D &toward, typename V::D &oth
     toward = V::add(toward, V::mul(V::sub(one, toward), V::set1(t)));
 }
 
-// Unit-scale red, green, blue in; the encoded unit vector out, in the same registers.
-template <class V>
+// One channel as stored (an integer count or a float) to the decoded component, x = 2u - 1 of
+// its unit-scale value u, with the channel's inversions before. Without an inversion the
+// reading and the doubling are one multiplication: (c f) 2 equals c (2 f) for every channel
+// value c, since doubling is exact.
+template <class V, class Pixel>
+KERNEL_INLINE typename V::D decodeLanes(typename V::D channel, int32_t invert, int32_t invertAll) {
+    const typename V::D one = V::set1(1.0);
+    if (invert == 0 && invertAll == 0) {
+        return V::sub(V::mul(channel, V::set1(2.0 * Pixel::readFactor)), one);
+    }
+    typename V::D unit = Pixel::isFloat ? channel : V::mul(channel, V::set1(Pixel::readFactor));
+    if (invert != 0) {
+        unit = V::sub(one, unit);
+    }
+    if (invertAll != 0) {
+        unit = V::sub(one, unit);
+    }
+    return V::sub(V::mul(unit, V::set1(2.0)), one);
+}
+
+// Red, green and blue as stored in; out, the encoded unit vector, (v + 1) 0.5, scaled for the
+// write: an integer channel's write multiplies by its maximum, and (v + 1) 0.5 MAX equals
+// (v + 1) (0.5 MAX) because halving v + 1 is exact for every v the steps before can give.
+template <class V, class Pixel>
 KERNEL_INLINE void transformLanes(const VectorControls &c, typename V::D &red, typename V::D &green,
-                                         typename V::D &blue) {
+                                  typename V::D &blue) {
     using D = typename V::D;
     const D one = V::set1(1.0);
-    const D two = V::set1(2.0);
     D x, y, z;
     if (c.traditionalFormat == 0) {
-        if (c.invertX != 0) {
-            red = V::sub(one, red);
-        }
-        if (c.invertY != 0) {
-            green = V::sub(one, green);
-        }
-        if (c.invertZ != 0) {
-            blue = V::sub(one, blue);
-        }
-        if (c.invertAll != 0) {
-            red = V::sub(one, red);
-            green = V::sub(one, green);
-            blue = V::sub(one, blue);
-        }
-        x = V::sub(V::mul(red, two), one);
-        y = V::sub(V::mul(green, two), one);
-        z = V::sub(V::mul(blue, two), one);
+        x = decodeLanes<V, Pixel>(red, c.invertX, c.invertAll);
+        y = decodeLanes<V, Pixel>(green, c.invertY, c.invertAll);
+        z = decodeLanes<V, Pixel>(blue, c.invertZ, c.invertAll);
     } else {
+        if constexpr (!Pixel::isFloat) {
+            const D factor = V::set1(Pixel::readFactor);
+            red = V::mul(red, factor);
+            green = V::mul(green, factor);
+            blue = V::mul(blue, factor);
+        }
         x = c.invertX != 0 ? V::negate(red) : red;
         y = c.invertY != 0 ? V::negate(green) : green;
         z = c.invertZ != 0 ? V::negate(blue) : blue;
@@ -90,12 +104,14 @@ KERNEL_INLINE void transformLanes(const VectorControls &c, typename V::D &red, t
     x = V::mulWhere(scaled, x, r);
     y = V::mulWhere(scaled, y, r);
     z = V::mulWhere(scaled, z, r);
-    const D half = V::set1(0.5);
+    const D half = V::set1(Pixel::isFloat ? 0.5 : 0.5 * static_cast<double>(Pixel::maximum));
     red = V::mul(V::add(x, one), half);
     green = V::mul(V::add(y, one), half);
     blue = V::mul(V::add(z, one), half);
 }
 
+// The channels as stored, as doubles: four at 8 bits; at 16 bits and in float only red, green
+// and blue, since alpha is copied as stored (its read and write give back every stored value).
 template <class V, class Pixel>
 KERNEL_INLINE void loadPixels(const unsigned char *from, typename V::D channels[4]) {
     if constexpr (sizeof(typename Pixel::Channel) == 1) {
@@ -105,14 +121,6 @@ KERNEL_INLINE void loadPixels(const unsigned char *from, typename V::D channels[
     } else {
         V::load32(from, channels);
     }
-    if constexpr (!Pixel::isFloat) {
-        // Written out rather than looped, so the registers never round-trip through memory.
-        const typename V::D factor = V::set1(Pixel::readFactor);
-        channels[0] = V::mul(channels[0], factor);
-        channels[1] = V::mul(channels[1], factor);
-        channels[2] = V::mul(channels[2], factor);
-        channels[3] = V::mul(channels[3], factor);
-    }
 }
 
 template <class V, class Pixel>
@@ -120,20 +128,22 @@ KERNEL_INLINE void storePixels(const unsigned char *from, unsigned char *to, typ
     if constexpr (Pixel::isFloat) {
         V::store32(to, channels, from);
     } else {
-        // The scalar write: scale by MAX; NaN and below zero give 0, above the channel type's
-        // largest value gives that value (max and min answer their second operand for NaN),
-        // then truncate.
-        const typename V::D maximum = V::set1(static_cast<double>(Pixel::maximum));
+        // The scalar write, on values already scaled by MAX: above the channel type's largest
+        // value gives that value (min answers its second operand, so NaN stays NaN); the
+        // store truncates, and writes 0 for NaN and below zero.
+        using Layout = typename Pixel::ChannelLayout;
         const typename V::D limit = V::set1(Pixel::storeLimit);
-        const typename V::D zero = V::set1(0.0);
-        channels[0] = V::min(V::max(V::mul(channels[0], maximum), zero), limit);
-        channels[1] = V::min(V::max(V::mul(channels[1], maximum), zero), limit);
-        channels[2] = V::min(V::max(V::mul(channels[2], maximum), zero), limit);
-        channels[3] = V::min(V::max(V::mul(channels[3], maximum), zero), limit);
+        channels[Layout::red] = V::min(limit, channels[Layout::red]);
+        channels[Layout::green] = V::min(limit, channels[Layout::green]);
+        channels[Layout::blue] = V::min(limit, channels[Layout::blue]);
         if constexpr (sizeof(typename Pixel::Channel) == 1) {
+            // 8-bit alpha, read and written back: a count of 0..255 times the reciprocal of
+            // 255 times 255 stays within 0..255, so it needs no limits.
+            channels[Layout::alpha] = V::mul(V::mul(channels[Layout::alpha], V::set1(Pixel::readFactor)),
+                                             V::set1(static_cast<double>(Pixel::maximum)));
             V::store8(to, channels);
         } else {
-            V::store16(to, channels);
+            V::store16(to, channels, from);
         }
     }
 }
@@ -150,7 +160,7 @@ KERNEL_TARGET void transformRowVector(const VectorControls &controls, const unsi
     for (; x + step <= count; x += step, from += stepBytes, to += stepBytes) {
         typename V::D channels[4];
         loadPixels<V, Pixel>(from, channels);
-        transformLanes<V>(c, channels[Layout::red], channels[Layout::green], channels[Layout::blue]);
+        transformLanes<V, Pixel>(c, channels[Layout::red], channels[Layout::green], channels[Layout::blue]);
         storePixels<V, Pixel>(from, to, channels);
     }
     transformRowScalar<Pixel>(c, from, to, count - x);
