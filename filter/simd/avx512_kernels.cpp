@@ -5,7 +5,6 @@
 
 #define KERNEL_TARGET __attribute__((target("avx512f,avx2")))
 #include "filter/simd/vector_rows.h"
-#include "filter/simd/transpose.h"
 
 namespace {
 
@@ -70,26 +69,35 @@ struct Avx512 {
         _mm512_storeu_si512(to, pixels);
     }
 
-    // Float: each pixel is four floats; eight pixels are two 4x4 blocks to transpose.
+    // Float: each pixel is four floats, eight pixels two registers. One permutation of the two
+    // gathers the reds and greens, another the blues; alpha is not read.
+    KERNEL_TARGET static __m512 floats(const unsigned char *from) { return _mm512_loadu_ps(from); }
     KERNEL_TARGET static void load32(const unsigned char *from, D channels[4]) {
-        __m128 first[4], second[4];
-        loadTransposed(reinterpret_cast<const float *>(from), first);
-        loadTransposed(reinterpret_cast<const float *>(from + 64), second);
-        for (int i = 0; i < 4; ++i) {
-            channels[i] = _mm512_cvtps_pd(_mm256_set_m128(second[i], first[i]));
-        }
+        const __m512 first = floats(from), second = floats(from + 64);
+        const __m512i redsAndGreens =
+            _mm512_setr_epi32(1, 5, 9, 13, 17, 21, 25, 29, 2, 6, 10, 14, 18, 22, 26, 30);
+        const __m512i blues = _mm512_setr_epi32(3, 7, 11, 15, 19, 23, 27, 31, 3, 7, 11, 15, 19, 23, 27, 31);
+        const __m512 rg = _mm512_permutex2var_ps(first, redsAndGreens, second);
+        const __m512 b = _mm512_permutex2var_ps(first, blues, second);
+        channels[1] = _mm512_cvtps_pd(_mm512_castps512_ps256(rg));
+        channels[2] = _mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(rg), 1)));
+        channels[3] = _mm512_cvtps_pd(_mm512_castps512_ps256(b));
     }
+    // Red, green and blue narrowed and put in place; alpha kept as stored at `alphaFrom`, bit
+    // for bit (a masked move converts nothing).
     KERNEL_TARGET static void store32(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
-        __m128 first[4], second[4];
-        first[0] = second[0] = _mm_setzero_ps(); // replaced by the stored alpha
-        for (int i = 1; i < 4; ++i) {
-            const __m256 narrowed = _mm512_cvtpd_ps(channels[i]);
-            first[i] = _mm256_castps256_ps128(narrowed);
-            second[i] = _mm256_extractf128_ps(narrowed, 1);
-        }
-        const float *alpha = reinterpret_cast<const float *>(alphaFrom);
-        storeTransposed(first, alpha, reinterpret_cast<float *>(to));
-        storeTransposed(second, alpha + 16, reinterpret_cast<float *>(to + 64));
+        const __m512 rg = _mm512_castpd_ps(_mm512_insertf64x4(
+            _mm512_castpd256_pd512(_mm256_castps_pd(_mm512_cvtpd_ps(channels[1]))),
+            _mm256_castps_pd(_mm512_cvtpd_ps(channels[2])), 1));
+        const __m512 b = _mm512_castps256_ps512(_mm512_cvtpd_ps(channels[3]));
+        // Pixel i of the first four takes red i, green 8 + i and blue 16 + i; the next four
+        // take red, green and blue 4 + i.
+        const __m512i low = _mm512_setr_epi32(0, 0, 8, 16, 0, 1, 9, 17, 0, 2, 10, 18, 0, 3, 11, 19);
+        const __m512i high = _mm512_setr_epi32(0, 4, 12, 20, 0, 5, 13, 21, 0, 6, 14, 22, 0, 7, 15, 23);
+        const __mmask16 alpha = 0x1111;
+        _mm512_storeu_ps(to, _mm512_mask_mov_ps(_mm512_permutex2var_ps(rg, low, b), alpha, floats(alphaFrom)));
+        _mm512_storeu_ps(to + 64,
+                         _mm512_mask_mov_ps(_mm512_permutex2var_ps(rg, high, b), alpha, floats(alphaFrom + 64)));
     }
 };
 
