@@ -5,7 +5,6 @@
 
 #define KERNEL_TARGET __attribute__((target("avx2")))
 #include "filter/simd/vector_rows.h"
-#include "filter/simd/transpose.h"
 
 namespace {
 
@@ -70,21 +69,37 @@ struct Avx2 {
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), pixels);
     }
 
-    // Float: each pixel is four floats; four pixels are a 4x4 block to transpose.
-    KERNEL_TARGET static void load32(const unsigned char *from, D channels[4]) {
-        __m128 block[4];
-        loadTransposed(reinterpret_cast<const float *>(from), block);
-        for (int i = 0; i < 4; ++i) {
-            channels[i] = _mm256_cvtps_pd(block[i]);
-        }
+    // Float: each pixel is four floats, four pixels two registers. Interleaving the two and
+    // one permutation gather each channel; alpha is not read.
+    KERNEL_TARGET static __m256 floats(const unsigned char *from) {
+        return _mm256_loadu_ps(reinterpret_cast<const float *>(from));
     }
+    KERNEL_TARGET static void load32(const unsigned char *from, D channels[4]) {
+        const __m256 first = floats(from), second = floats(from + 32);
+        // Per half: a0 a2 r0 r2 | a1 a3 r1 r3, and g0 g2 b0 b2 | g1 g3 b1 b3.
+        const __m256 alphasAndReds = _mm256_unpacklo_ps(first, second);
+        const __m256 greensAndBlues = _mm256_unpackhi_ps(first, second);
+        const __m256 reds = _mm256_permutevar8x32_ps(alphasAndReds, _mm256_setr_epi32(2, 6, 3, 7, 2, 6, 3, 7));
+        const __m256 gb = _mm256_permutevar8x32_ps(greensAndBlues, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+        channels[1] = _mm256_cvtps_pd(_mm256_castps256_ps128(reds));
+        channels[2] = _mm256_cvtps_pd(_mm256_castps256_ps128(gb));
+        channels[3] = _mm256_cvtps_pd(_mm256_extractf128_ps(gb, 1));
+    }
+    // Red, green and blue narrowed and put in place; alpha kept as stored at `alphaFrom`, bit
+    // for bit (a blend converts nothing).
     KERNEL_TARGET static void store32(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
-        __m128 block[4];
-        block[0] = _mm_setzero_ps(); // replaced by the stored alpha
-        for (int i = 1; i < 4; ++i) {
-            block[i] = _mm256_cvtpd_ps(channels[i]);
+        const __m256 rg = _mm256_set_m128(_mm256_cvtpd_ps(channels[2]), _mm256_cvtpd_ps(channels[1]));
+        const __m256 b = _mm256_castps128_ps256(_mm256_cvtpd_ps(channels[3]));
+        for (int half = 0; half < 2; ++half) {
+            // Pixels 2 half and 2 half + 1: red i at 1, green 4 + i at 2, blue i at 3.
+            const int i = 2 * half;
+            const __m256 redsAndGreens =
+                _mm256_permutevar8x32_ps(rg, _mm256_setr_epi32(0, i, 4 + i, 0, 0, i + 1, 5 + i, 0));
+            const __m256 blues = _mm256_permutevar8x32_ps(b, _mm256_setr_epi32(0, 0, 0, i, 0, 0, 0, i + 1));
+            const __m256 pixels = _mm256_blend_ps(_mm256_blend_ps(floats(alphaFrom + 32 * half), redsAndGreens, 0x66),
+                                                  blues, 0x88);
+            _mm256_storeu_ps(reinterpret_cast<float *>(to + 32 * half), pixels);
         }
-        storeTransposed(block, reinterpret_cast<const float *>(alphaFrom), reinterpret_cast<float *>(to));
     }
 };
 
