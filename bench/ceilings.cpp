@@ -69,7 +69,9 @@ volatile double sink;
 } // namespace
 
 int sqrtDivLanes() {
-    switch (bestVectorLevel()) {
+    // The kernels' width: with a narrower level forced, the ceiling is the one a processor
+    // that has only that level would measure.
+    switch (activeVectorLevel()) {
     case VectorLevel::avx512:
         return 8;
     case VectorLevel::avx2:

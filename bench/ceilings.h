@@ -1,5 +1,5 @@
 // What the hardware allows a frame, measured on every hardware thread: copying its bytes, and
-// one double square root plus one double division per pixel at the widest vector width.
+// one double square root plus one double division per pixel at the kernels' vector width.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +13,7 @@ double copySeconds(const unsigned char *from, unsigned char *to, std::size_t byt
 // Seconds for `pixels` square roots and divisions, split over `threads` threads.
 double sqrtDivSeconds(int64_t pixels, int threads, int runs);
 
-// The vector width the square-root loop used, in doubles.
+// The vector width the square-root loop uses, in doubles: that of the kernels renders use.
 int sqrtDivLanes();
 
 } // namespace bench

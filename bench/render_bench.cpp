@@ -5,7 +5,7 @@
 //    as a host uses it) with the defaults and with a compositor's controls, each median
 //    against two ceilings measured in the same run on every hardware thread: copying the
 //    frame's bytes, and one double square root and one double division per pixel at the
-//    widest vector width.
+//    kernels' vector width.
 // 2. The kernel alone on one thread.
 // 3. A 16x16 frame rendered through the pool against the same frame run on the calling thread.
 #include "bench/ceilings.h"

@@ -23,7 +23,6 @@ struct Avx2 {
     KERNEL_TARGET static D negate(D a) { return _mm256_xor_pd(a, _mm256_set1_pd(-0.0)); }
     KERNEL_TARGET static Mask hasLength(D s) { return _mm256_cmp_pd(s, _mm256_setzero_pd(), _CMP_NEQ_OQ); }
     KERNEL_TARGET static D sqrtWhere(Mask m, D a, D b) { return select(m, _mm256_sqrt_pd(a), b); }
-    KERNEL_TARGET static D mulWhere(Mask m, D a, D b) { return select(m, _mm256_mul_pd(a, b), a); }
     KERNEL_TARGET static D select(Mask m, D a, D b) { return _mm256_blendv_pd(b, a, m); }
 
     // 8 bits: each pixel is one 32-bit word, channel i in bits 8i.

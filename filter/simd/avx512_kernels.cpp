@@ -26,7 +26,6 @@ struct Avx512 {
     }
     KERNEL_TARGET static Mask hasLength(D s) { return _mm512_cmp_pd_mask(s, _mm512_setzero_pd(), _CMP_NEQ_OQ); }
     KERNEL_TARGET static D sqrtWhere(Mask m, D a, D b) { return _mm512_mask_sqrt_pd(b, m, a); }
-    KERNEL_TARGET static D mulWhere(Mask m, D a, D b) { return _mm512_mask_mul_pd(a, m, a, b); }
 
     // 8 bits: each pixel is one 32-bit word, channel i in bits 8i.
     KERNEL_TARGET static void load8(const unsigned char *from, D channels[4]) {

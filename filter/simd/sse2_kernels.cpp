@@ -26,7 +26,6 @@ struct Sse2 {
     }
     KERNEL_TARGET static D select(Mask m, D a, D b) { return _mm_or_pd(_mm_and_pd(m, a), _mm_andnot_pd(m, b)); }
     KERNEL_TARGET static D sqrtWhere(Mask m, D a, D b) { return select(m, _mm_sqrt_pd(a), b); }
-    KERNEL_TARGET static D mulWhere(Mask m, D a, D b) { return select(m, _mm_mul_pd(a, b), a); }
 
     // 8 bits: each pixel is one 32-bit word, channel i in bits 8i.
     KERNEL_TARGET static void load8(const unsigned char *from, D channels[4]) {

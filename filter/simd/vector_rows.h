@@ -3,7 +3,6 @@
 // (the compiler target of that set) and then supplies a struct of lane operations:
 //   lanes, D (a register of doubles), set1, add, sub, mul, div, min, max, negate,
 //   hasLength (s != 0 and not NaN, per lane), sqrtWhere (mask ? sqrt(a) : b),
-//   mulWhere (mask ? a * b : a),
 //   load8/16/32 and store8/16/32 (channel registers in memory order, from and to `lanes`
 //   packed pixels: the stored values, not yet scaled; load16/32 leave alpha, channel 0, out,
 //   and store16/32 take it as stored at the pixels they are given; store8 and store16
@@ -99,11 +98,14 @@ KERNEL_INLINE void transformLanes(const VectorControls &c, typename V::D &red, t
 
     const D s = V::add(V::add(V::mul(y, y), V::mul(x, x)), V::mul(z, z));
     const auto scaled = V::hasLength(s);
-    // Lanes left as they are take the square root of 1, so no lane divides by zero.
+    // Lanes left as they are take the square root of 1, so no lane divides by zero and their
+    // r is exactly 1: multiplying by it gives every value back bit for bit (none is a double
+    // denormal, which a host's denormals-are-zero mode would flush: they come from channels
+    // of at least 2^-149 through a few steps that shrink by at most 2^-53 each).
     const D r = V::div(one, V::sqrtWhere(scaled, s, one));
-    x = V::mulWhere(scaled, x, r);
-    y = V::mulWhere(scaled, y, r);
-    z = V::mulWhere(scaled, z, r);
+    x = V::mul(x, r);
+    y = V::mul(y, r);
+    z = V::mul(z, r);
     const D half = V::set1(Pixel::isFloat ? 0.5 : 0.5 * static_cast<double>(Pixel::maximum));
     red = V::mul(V::add(x, one), half);
     green = V::mul(V::add(y, one), half);
