@@ -213,3 +213,45 @@ TEST(Kernel, TiltsTakeEffectAtSinglePrecision) {
     EXPECT_EQ(rendered, (P32{1.0f, static_cast<float>(expected.x), static_cast<float>(expected.y),
                              static_cast<float>(expected.z)}));
 }
+
+// The vector kernels fold two pairs of steps into one multiplication each; both folds are
+// checked here over every value they meet, with the steps restated through `volatile`.
+TEST(Kernel, ReadingAndDoublingAreOneMultiplicationForEveryChannelValue) {
+    const auto foldHolds = [](double factor, int32_t values) {
+        for (int32_t c = 0; c < values; ++c) {
+            volatile double unit = static_cast<double>(c) * factor;
+            volatile double twice = unit * 2.0;
+            volatile double folded = static_cast<double>(c) * (2.0 * factor);
+            if (twice != folded) {
+                return testing::AssertionFailure() << "channel value " << c;
+            }
+        }
+        return testing::AssertionSuccess();
+    };
+    EXPECT_TRUE(foldHolds(1.0 / 255.0, 256));
+    EXPECT_TRUE(foldHolds(1.0 / 32768.0, 65536));
+}
+
+TEST(Kernel, HalvingAndTheWritesScaleAreOneMultiplication) {
+    // Every encoded component the arithmetic can give: the normalised range and its ends, the
+    // values just inside and outside them, zero-length and NaN cases, and random values.
+    std::vector<double> components = {-1.0, 1.0, 0.0, -0.0, std::nextafter(-1.0, 0.0), std::nextafter(-1.0, -2.0),
+                                      std::nextafter(1.0, 2.0), 1e-300, -1e-300, 5e-324, 1e300, -1e300,
+                                      INFINITY, -INFINITY, NAN};
+    std::mt19937_64 random(3);
+    std::uniform_real_distribution<double> normalised(-1.0, 1.0);
+    for (int i = 0; i < 1000000; ++i) {
+        components.push_back(normalised(random));
+    }
+    for (double maximum : {255.0, 32768.0}) {
+        for (double v : components) {
+            volatile double plusOne = v + 1.0;
+            volatile double halved = plusOne * 0.5;
+            volatile double written = halved * maximum;
+            volatile double folded = plusOne * (0.5 * maximum);
+            const double a = written, b = folded;
+            ASSERT_TRUE(std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b)))
+                << "v = " << v << ", maximum " << maximum;
+        }
+    }
+}
