@@ -67,19 +67,19 @@ void fillRandomly(hostsim::World &world) {
 // compositor's (all three tilts, one per-axis inversion), which switches on every stage.
 struct ControlSet {
     const char *name;
-    double tiltForward, tiltSideways, tiltUpwards;
-    A_long invertY;
+    VectorControls controls;
 };
-constexpr ControlSet kControlSets[] = {{"defaults", 0.0, 0.0, 0.0, 0},
-                                       {"tilts+invert", 0.25, -0.5, 0.125, 1}};
+const ControlSet kControlSets[] = {{"defaults", {}}, {"tilts+invert", {0.25, -0.5, 0.125, 0, 1, 0, 0, 0}}};
 
-// The host's parameter indexes: the layer, the three tilts, then the checkboxes (invert y is
-// the second).
-void applyControls(hostsim::HostSim &sim, const ControlSet &set) {
-    sim.parameters().setFloat(1, set.tiltForward);
-    sim.parameters().setFloat(2, set.tiltSideways);
-    sim.parameters().setFloat(3, set.tiltUpwards);
-    sim.parameters().setCheckbox(5, set.invertY);
+// The host's parameters in their order: the layer, the three tilts, the five checkboxes.
+void applyControls(hostsim::HostSim &sim, const VectorControls &c) {
+    sim.parameters().setFloat(1, c.tiltForward);
+    sim.parameters().setFloat(2, c.tiltSideways);
+    sim.parameters().setFloat(3, c.tiltUpwards);
+    const int32_t checkboxes[] = {c.invertX, c.invertY, c.invertZ, c.invertAll, c.traditionalFormat};
+    for (int i = 0; i < 5; ++i) {
+        sim.parameters().setCheckbox(4 + i, checkboxes[i]);
+    }
 }
 
 void frameThroughTheModule(PF_FilterProc entry, int depth, int runs, int threads) {
@@ -100,7 +100,7 @@ void frameThroughTheModule(PF_FilterProc entry, int depth, int runs, int threads
     const double ceiling = std::min(copyRate, sqrtDivRate);
     std::printf("  %2d-bit: copy %7.0f Mpx/s   sqrt+div %7.0f\n", depth, copyRate, sqrtDivRate);
     for (const ControlSet &set : kControlSets) {
-        applyControls(sim, set);
+        applyControls(sim, set.controls);
         const double render = bench::medianSeconds(runs, [&] {
             sim.forgetObservations();
             sim.smartRender(static_cast<A_short>(depth));
@@ -121,11 +121,7 @@ template <class Pixel> void kernelOnOneThread(int runs) {
     filter.output = View::fromDesc(describe(output));
     std::printf("  %2d-bit:", depth);
     for (const ControlSet &set : kControlSets) {
-        filter.controls = VectorControls{};
-        filter.controls.tiltForward = set.tiltForward;
-        filter.controls.tiltSideways = set.tiltSideways;
-        filter.controls.tiltUpwards = set.tiltUpwards;
-        filter.controls.invertY = set.invertY;
+        filter.controls = set.controls;
         const double seconds = bench::medianSeconds(runs, [&] { filter.applyRows(0, 1, 0); });
         std::printf("   %s %5.0f Mpx/s", set.name, kFramePixels / seconds * 1e-6);
     }

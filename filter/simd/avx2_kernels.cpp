@@ -36,7 +36,9 @@ struct Avx2 {
     }
     // Truncated to 32-bit integers: NaN and values out of range give the smallest integer, so
     // NaN and values below zero become 0.
-    KERNEL_TARGET static __m128i truncated(D channel) { return _mm_max_epi32(_mm256_cvttpd_epi32(channel), _mm_setzero_si128()); }
+    KERNEL_TARGET static __m128i truncated(D channel) {
+        return _mm_max_epi32(_mm256_cvttpd_epi32(channel), _mm_setzero_si128());
+    }
     KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
         __m128i words = _mm256_cvttpd_epi32(channels[0]);
         words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[1]), 8));
@@ -95,8 +97,8 @@ struct Avx2 {
             const __m256 redsAndGreens =
                 _mm256_permutevar8x32_ps(rg, _mm256_setr_epi32(0, i, 4 + i, 0, 0, i + 1, 5 + i, 0));
             const __m256 blues = _mm256_permutevar8x32_ps(b, _mm256_setr_epi32(0, 0, 0, i, 0, 0, 0, i + 1));
-            const __m256 pixels = _mm256_blend_ps(_mm256_blend_ps(floats(alphaFrom + 32 * half), redsAndGreens, 0x66),
-                                                  blues, 0x88);
+            const __m256 pixels =
+                _mm256_blend_ps(_mm256_blend_ps(floats(alphaFrom + 32 * half), redsAndGreens, 0x66), blues, 0x88);
             _mm256_storeu_ps(reinterpret_cast<float *>(to + 32 * half), pixels);
         }
     }

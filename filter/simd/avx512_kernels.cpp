@@ -38,7 +38,9 @@ struct Avx512 {
     }
     // Truncated to 32-bit integers: NaN and values out of range give the smallest integer, so
     // NaN and values below zero become 0.
-    KERNEL_TARGET static __m256i truncated(D channel) { return _mm256_max_epi32(_mm512_cvttpd_epi32(channel), _mm256_setzero_si256()); }
+    KERNEL_TARGET static __m256i truncated(D channel) {
+        return _mm256_max_epi32(_mm512_cvttpd_epi32(channel), _mm256_setzero_si256());
+    }
     KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
         __m256i words = _mm512_cvttpd_epi32(channels[0]);
         words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[1]), 8));
@@ -73,8 +75,7 @@ struct Avx512 {
     KERNEL_TARGET static __m512 floats(const unsigned char *from) { return _mm512_loadu_ps(from); }
     KERNEL_TARGET static void load32(const unsigned char *from, D channels[4]) {
         const __m512 first = floats(from), second = floats(from + 64);
-        const __m512i redsAndGreens =
-            _mm512_setr_epi32(1, 5, 9, 13, 17, 21, 25, 29, 2, 6, 10, 14, 18, 22, 26, 30);
+        const __m512i redsAndGreens = _mm512_setr_epi32(1, 5, 9, 13, 17, 21, 25, 29, 2, 6, 10, 14, 18, 22, 26, 30);
         const __m512i blues = _mm512_setr_epi32(3, 7, 11, 15, 19, 23, 27, 31, 3, 7, 11, 15, 19, 23, 27, 31);
         const __m512 rg = _mm512_permutex2var_ps(first, redsAndGreens, second);
         const __m512 b = _mm512_permutex2var_ps(first, blues, second);
@@ -85,9 +86,9 @@ struct Avx512 {
     // Red, green and blue narrowed and put in place; alpha kept as stored at `alphaFrom`, bit
     // for bit (a masked move converts nothing).
     KERNEL_TARGET static void store32(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
-        const __m512 rg = _mm512_castpd_ps(_mm512_insertf64x4(
-            _mm512_castpd256_pd512(_mm256_castps_pd(_mm512_cvtpd_ps(channels[1]))),
-            _mm256_castps_pd(_mm512_cvtpd_ps(channels[2])), 1));
+        const __m512 rg =
+            _mm512_castpd_ps(_mm512_insertf64x4(_mm512_castpd256_pd512(_mm256_castps_pd(_mm512_cvtpd_ps(channels[1]))),
+                                                _mm256_castps_pd(_mm512_cvtpd_ps(channels[2])), 1));
         const __m512 b = _mm512_castps256_ps512(_mm512_cvtpd_ps(channels[3]));
         // Pixel i of the first four takes red i, green 8 + i and blue 16 + i; the next four
         // take red, green and blue 4 + i.

@@ -37,7 +37,9 @@ struct Sse2 {
         channels[3] = _mm_cvtepi32_pd(_mm_srli_epi32(words, 24));
     }
     // max answers its second operand for NaN, so NaN and values below zero become 0.
-    KERNEL_TARGET static __m128i truncated(D channel) { return _mm_cvttpd_epi32(_mm_max_pd(channel, _mm_setzero_pd())); }
+    KERNEL_TARGET static __m128i truncated(D channel) {
+        return _mm_cvttpd_epi32(_mm_max_pd(channel, _mm_setzero_pd()));
+    }
     KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
         __m128i words = _mm_cvttpd_epi32(channels[0]);
         words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[1]), 8));
@@ -61,8 +63,8 @@ struct Sse2 {
         return _mm_slli_epi64(_mm_unpacklo_epi32(truncated(channel), _mm_setzero_si128()), shift);
     }
     KERNEL_TARGET static void store16(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
-        const __m128i alpha = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(alphaFrom)),
-                                            _mm_set1_epi64x(0xFFFF));
+        const __m128i alpha =
+            _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(alphaFrom)), _mm_set1_epi64x(0xFFFF));
         const __m128i pixels = _mm_or_si128(_mm_or_si128(alpha, wide16(channels[1], 16)),
                                             _mm_or_si128(wide16(channels[2], 32), wide16(channels[3], 48)));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(to), pixels);

@@ -114,8 +114,7 @@ KERNEL_INLINE void transformLanes(const VectorControls &c, typename V::D &red, t
 
 // The channels as stored, as doubles: four at 8 bits; at 16 bits and in float only red, green
 // and blue, since alpha is copied as stored (its read and write give back every stored value).
-template <class V, class Pixel>
-KERNEL_INLINE void loadPixels(const unsigned char *from, typename V::D channels[4]) {
+template <class V, class Pixel> KERNEL_INLINE void loadPixels(const unsigned char *from, typename V::D channels[4]) {
     if constexpr (sizeof(typename Pixel::Channel) == 1) {
         V::load8(from, channels);
     } else if constexpr (sizeof(typename Pixel::Channel) == 2) {
