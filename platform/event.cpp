@@ -13,8 +13,13 @@
 namespace platform {
 
 void ManualResetEvent::set() {
-    signaled_.store(true, std::memory_order_release);
+    markSet();
     setSystemEvent();
+}
+
+void *ManualResetEvent::markSet() {
+    signaled_.store(true, std::memory_order_release);
+    return handle_;
 }
 
 void ManualResetEvent::reset() {

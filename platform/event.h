@@ -22,6 +22,10 @@ public:
     // sleeping: the pool's hand-offs follow each other far quicker than a sleeping thread wakes.
     WaitResult waitSpinningFirst();
     bool isSet() const { return signaled_.load(std::memory_order_acquire); }
+    // The first half of `set`, for a caller that must make the system call itself (a thread
+    // whose last step in this module is setting the event): records the state for spinning
+    // waiters and returns the system object to set.
+    void *markSet();
 
 private:
     void setSystemEvent();

@@ -14,13 +14,14 @@ uint32_t endAtOnce(void *) { return 0; }
 
 void setThreadCreationForTesting(ThreadCreation value) { creation.store(value); }
 
-bool applyThreadCreationSetting(ThreadRoutine &routine, void *&argument) {
+bool applyThreadCreationSetting(ThreadRoutine &routine, void *&argument, ManualResetEvent *&ended) {
     switch (creation.load()) {
     case ThreadCreation::fails:
         return false;
     case ThreadCreation::endsAtOnce:
         routine = endAtOnce;
         argument = nullptr;
+        ended = nullptr;
         return true;
     case ThreadCreation::normal:
         break;

@@ -48,7 +48,9 @@ bool ThreadPool::init(int32_t count) {
         slot.doneEvent.reset();
         // The previous thread of this slot set it on its way out; the new one must set it again.
         slot.exitEvent.reset();
-        threads[i] = platform::createThread(threadMain, &slot);
+        // The exit event is set as the thread's last step in the module's code: once free sees
+        // it, the module may be unloaded.
+        threads[i] = platform::createThread(threadMain, &slot, &slot.exitEvent);
         if (threads[i] == nullptr) {
             // Stop the threads made so far and keep no worker that has no thread, so no later
             // run can wait for one.
@@ -132,10 +134,9 @@ uint32_t ThreadPool::threadMain(void *argument) {
         slot.startEvent.reset();
         slot.doneEvent.set();
     }
-    // The last line comes before the exit event: once that is set the pool, and at unload the
-    // log, may be destroyed, so the thread touches nothing of theirs afterwards.
+    // The last line comes before the exit event, which the thread's own end sets (createThread):
+    // once it is set the pool, and at unload the log and the module, may be gone.
     logLine("closing down thread ", slot.index);
-    slot.exitEvent.set();
     return 0;
 }
 

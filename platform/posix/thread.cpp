@@ -9,10 +9,12 @@ namespace platform {
 namespace {
 
 struct PosixThread {
-    PosixThread(ThreadRoutine routine, void *argument) : routine(routine), argument(argument) {}
+    PosixThread(ThreadRoutine routine, void *argument, ManualResetEvent *ended)
+        : routine(routine), argument(argument), endedEvent(ended) {}
 
     ThreadRoutine routine;
     void *argument;
+    ManualResetEvent *endedEvent;
     pthread_t id{};
     SignalState ended;
 };
@@ -20,17 +22,22 @@ struct PosixThread {
 void *runThread(void *record) {
     auto *thread = static_cast<PosixThread *>(record);
     thread->routine(thread->argument);
+    // A waiter that sees this goes on to closeThread, which joins the thread: the module stays
+    // mapped until the thread has left it.
+    if (thread->endedEvent != nullptr) {
+        thread->endedEvent->set();
+    }
     thread->ended.set();
     return nullptr;
 }
 
 } // namespace
 
-ThreadHandle createThread(ThreadRoutine routine, void *argument) {
-    if (!applyThreadCreationSetting(routine, argument)) {
+ThreadHandle createThread(ThreadRoutine routine, void *argument, ManualResetEvent *ended) {
+    if (!applyThreadCreationSetting(routine, argument, ended)) {
         return nullptr;
     }
-    auto *thread = new (std::nothrow) PosixThread(routine, argument);
+    auto *thread = new (std::nothrow) PosixThread(routine, argument, ended);
     if (thread == nullptr) {
         return nullptr;
     }
