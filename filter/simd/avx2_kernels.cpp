@@ -19,7 +19,6 @@ struct Avx2 {
     KERNEL_TARGET static D mul(D a, D b) { return _mm256_mul_pd(a, b); }
     KERNEL_TARGET static D div(D a, D b) { return _mm256_div_pd(a, b); }
     KERNEL_TARGET static D min(D a, D b) { return _mm256_min_pd(a, b); }
-    KERNEL_TARGET static D max(D a, D b) { return _mm256_max_pd(a, b); }
     KERNEL_TARGET static D negate(D a) { return _mm256_xor_pd(a, _mm256_set1_pd(-0.0)); }
     KERNEL_TARGET static Mask hasLength(D s) { return _mm256_cmp_pd(s, _mm256_setzero_pd(), _CMP_NEQ_OQ); }
     KERNEL_TARGET static D sqrtWhere(Mask m, D a, D b) { return select(m, _mm256_sqrt_pd(a), b); }

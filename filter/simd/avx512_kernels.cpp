@@ -19,7 +19,6 @@ struct Avx512 {
     KERNEL_TARGET static D mul(D a, D b) { return _mm512_mul_pd(a, b); }
     KERNEL_TARGET static D div(D a, D b) { return _mm512_div_pd(a, b); }
     KERNEL_TARGET static D min(D a, D b) { return _mm512_min_pd(a, b); }
-    KERNEL_TARGET static D max(D a, D b) { return _mm512_max_pd(a, b); }
     KERNEL_TARGET static D negate(D a) {
         const __m512i sign = _mm512_set1_epi64(static_cast<long long>(0x8000000000000000ULL));
         return _mm512_castsi512_pd(_mm512_xor_si512(_mm512_castpd_si512(a), sign));

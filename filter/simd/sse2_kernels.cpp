@@ -19,7 +19,6 @@ struct Sse2 {
     KERNEL_TARGET static D mul(D a, D b) { return _mm_mul_pd(a, b); }
     KERNEL_TARGET static D div(D a, D b) { return _mm_div_pd(a, b); }
     KERNEL_TARGET static D min(D a, D b) { return _mm_min_pd(a, b); }
-    KERNEL_TARGET static D max(D a, D b) { return _mm_max_pd(a, b); }
     KERNEL_TARGET static D negate(D a) { return _mm_xor_pd(a, _mm_set1_pd(-0.0)); }
     KERNEL_TARGET static Mask hasLength(D s) {
         return _mm_and_pd(_mm_cmpneq_pd(s, _mm_setzero_pd()), _mm_cmpord_pd(s, s));

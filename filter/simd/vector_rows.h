@@ -1,7 +1,7 @@
 // The effect's arithmetic on a register of pixels at once, written once for every instruction
 // set. Included only by one source file per instruction set, which first defines KERNEL_TARGET
 // (the compiler target of that set) and then supplies a struct of lane operations:
-//   lanes, D (a register of doubles), set1, add, sub, mul, div, min, max, negate,
+//   lanes, D (a register of doubles), set1, add, sub, mul, div, min, negate,
 //   hasLength (s != 0 and not NaN, per lane), sqrtWhere (mask ? sqrt(a) : b),
 //   load8/16/32 and store8/16/32 (channel registers in memory order, from and to `lanes`
 //   packed pixels: the stored values, not yet scaled; load16/32 leave alpha, channel 0, out,
