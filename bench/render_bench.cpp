@@ -92,8 +92,9 @@ void frameThroughTheModule(PF_FilterProc entry, int depth, int runs, int threads
         return;
     }
     const auto frameBytes = static_cast<std::size_t>(output.layer().rowbytes) * kHeight;
-    const double copy = bench::copySeconds(reinterpret_cast<unsigned char *>(source.layer().data),
-                                           reinterpret_cast<unsigned char *>(output.layer().data), frameBytes, threads, runs);
+    const double copy =
+        bench::copySeconds(reinterpret_cast<unsigned char *>(source.layer().data),
+                           reinterpret_cast<unsigned char *>(output.layer().data), frameBytes, threads, runs);
     const double sqrtDiv = bench::sqrtDivSeconds(static_cast<int64_t>(kFramePixels), threads, runs);
     const double copyRate = kFramePixels / copy * 1e-6;
     const double sqrtDivRate = kFramePixels / sqrtDiv * 1e-6;
@@ -116,7 +117,7 @@ template <class Pixel> void kernelOnOneThread(int runs) {
     fillRandomly(source);
     CorvanthisHost host("bench", "bench", "bench");
     using View = PixelArray<Pixel, 0, 0>;
-    ZephyrineFilter<View> filter(&host);
+    ZephyrineFilter<View, CorvanthisHost> filter(&host);
     filter.input = View::fromDesc(describe(source));
     filter.output = View::fromDesc(describe(output));
     std::printf("  %2d-bit:", depth);
@@ -145,7 +146,7 @@ void tinyFrame(int runs) {
         }
     });
     using View = PixelArray<Pixel8, 0, 0>;
-    ZephyrineFilter<View> filter(&adapter);
+    ZephyrineFilter<View, ZephyrineAEHost> filter(&adapter);
     filter.input = View::fromDesc(in);
     filter.output = View::fromDesc(out);
     const double serial = bench::medianSeconds(runs, [&] {

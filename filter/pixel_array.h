@@ -1,7 +1,7 @@
 // A view of one image: size, row pitch and the host's pixel memory, which it does not own.
 #pragma once
 
-#include "host/image_desc.h"
+#include "filter/image_desc.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,27 +1,29 @@
 // The effect's filter over one pixel format: runs the vector arithmetic over bands of rows,
-// asking the host adapter after every row whether to go on.
+// asking the host after every row whether to go on.
 #pragma once
 
 #include "filter/corvanthis_filter.h"
 #include "filter/pixel_array.h"
+#include "filter/render_services.h"
 #include "filter/row_kernels.h"
 #include "filter/vector_transform.h"
-#include "host/corvanthis_host.h"
 
 #include <algorithm>
 #include <cstdint>
 
-template <class View> class ZephyrineFilter : public CorvanthisFilter {
-public:
+template <class View, RenderServices Host> class ZephyrineFilter : public CorvanthisFilter {
+  public:
     using Pixel = typename View::PixelType;
 
-    explicit ZephyrineFilter(CorvanthisHost *host) : host(host) {}
+    // `transformRow` turns one row of the view's pixels; by default the kernel of the format.
+    explicit ZephyrineFilter(Host *host, RowFunction transformRow = activeRowKernels().template rowFor<Pixel>())
+        : host(host), transformRow(transformRow) {}
 
     // Runs every row of the input: one band per thread the host grants, bounded by the rows.
-    virtual PF_Err apply() {
+    virtual int32_t apply() {
         host->noError();
         int32_t threads = 1;
-        const PF_Err counted = host->getThreadCount(threads, input.height);
+        const int32_t counted = host->getThreadCount(threads, input.height);
         if (counted != host->noError()) {
             return counted;
         }
@@ -29,8 +31,8 @@ public:
     }
 
     // Processes band `job` of `jobCount` (rows divided evenly, the last band takes the rest).
-    virtual PF_Err applyRows(int32_t job, int32_t jobCount, int32_t threadIndex) {
-        const PF_Err success = host->noError();
+    virtual int32_t applyRows(int32_t job, int32_t jobCount, int32_t threadIndex) {
+        const int32_t success = host->noError();
         const RowBand band = rowBand(job, jobCount);
         if (band.begin >= band.end) {
             return success;
@@ -38,10 +40,9 @@ public:
         // Never read or write outside either view, whatever sizes the host delivered.
         const int32_t lastRow = std::min(band.end, std::max(output.height, 0));
         const int32_t columns = input.hasData && output.hasData ? std::min(input.width, output.width) : 0;
-        const RowFunction transformRow = activeRowKernels().template rowFor<Pixel>();
         for (int32_t y = band.begin; y < lastRow; ++y) {
             transformRow(controls, input.row(y), output.row(y), columns);
-            const PF_Err answer = host->progress(0, 1, threadIndex);
+            const int32_t answer = host->progress(0, 1, threadIndex);
             if (answer != success) {
                 return answer;
             }
@@ -49,17 +50,17 @@ public:
         return success;
     }
 
-    // The IterationFunction handed to the host adapter; the context is the filter.
+    // The IterationFunction handed to the host; the context is the filter.
     static int32_t rowsCallback(void *context, int32_t iteration, int32_t iterationCount, int32_t threadIndex) {
         return static_cast<ZephyrineFilter *>(context)->applyRows(iteration, iterationCount, threadIndex);
     }
 
-    CorvanthisHost *host;
+    Host *host;
     View input;
     View output;
     VectorControls controls;
 
-private:
+  private:
     struct RowBand {
         int32_t begin, end;
     };
@@ -75,4 +76,6 @@ private:
         const uint32_t end = job == jobCount - 1 ? rows : begin + perJob;
         return {static_cast<int32_t>(begin), static_cast<int32_t>(end)};
     }
+
+    RowFunction transformRow;
 };

@@ -1,7 +1,7 @@
 #include "host/after_effects_host.h"
 
 #include "diag/debug_log.h"
-#include "host/identity.h"
+#include "identity/identity.h"
 #include "params/parameter_objects.h"
 #include "threads/thread_count.h"
 #include "threads/thread_pool.h"

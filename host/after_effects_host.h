@@ -3,7 +3,7 @@
 #pragma once
 
 #include "host/corvanthis_host.h"
-#include "host/image_desc.h"
+#include "filter/image_desc.h"
 #include "params/parameter_host_ae.h"
 #include "platform/lock.h"
 

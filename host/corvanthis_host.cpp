@@ -1,6 +1,6 @@
 #include "host/corvanthis_host.h"
 
-#include "host/identity.h"
+#include "identity/identity.h"
 #include "diag/debug_log.h"
 #include "platform/system.h"
 #include "threads/thread_pool.h"

@@ -5,7 +5,7 @@
 
 #include "api/effect_api.h"
 #include "params/parameter_list.h"
-#include "threads/iteration_job.h"
+#include "filter/iteration_job.h"
 
 #include <cstddef>
 #include <string>

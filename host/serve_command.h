@@ -4,7 +4,7 @@
 
 #include "api/effect_api.h"
 #include "host/host_error.h"
-#include "host/identity.h"
+#include "identity/identity.h"
 
 #include <new>
 

@@ -1,7 +1,7 @@
 // About, global setup and frame setup: the answers that must agree with the property list.
 #include "host/after_effects_host.h"
 
-#include "host/identity.h"
+#include "identity/identity.h"
 
 PF_Err AfterEffectsHost::about(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *[], PF_LayerDef *) {
     const PF_UtilCallbacks *utils = in_data != nullptr ? in_data->utils : nullptr;

@@ -2,14 +2,39 @@
 
 #include "filter/render_driver.h"
 
+namespace {
+
+// The eight controls as the kernel takes them, read once per render.
+VectorControls controlsFrom(const ZephyrineParameters &parameters) {
+    VectorControls controls;
+    controls.tiltForward = throughSinglePrecision(parameters.tiltForward.value());
+    controls.tiltSideways = throughSinglePrecision(parameters.tiltSideways.value());
+    controls.tiltUpwards = throughSinglePrecision(parameters.tiltUpwards.value());
+    controls.invertX = parameters.invertX.value() ? 1 : 0;
+    controls.invertY = parameters.invertY.value() ? 1 : 0;
+    controls.invertZ = parameters.invertZ.value() ? 1 : 0;
+    controls.invertAll = parameters.invertAll.value() ? 1 : 0;
+    controls.traditionalFormat = parameters.traditionalFormat.value() ? 1 : 0;
+    return controls;
+}
+
+} // namespace
+
+template <class Pixel> PF_Err ZephyrineAEHost::renderAt(const ImageDesc &source, const ImageDesc &output) {
+    if (!rowsHoldTheirPixels<Pixel>(source) || !rowsHoldTheirPixels<Pixel>(output)) {
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    return renderFilter<Pixel>(*this, controlsFrom(*this), source, output);
+}
+
 PF_Err ZephyrineAEHost::render8(const ImageDesc &source, const ImageDesc &output, const LayerInputs &) {
-    return renderFilter<Pixel8>(*this, *this, source, output);
+    return renderAt<Pixel8>(source, output);
 }
 
 PF_Err ZephyrineAEHost::render16(const ImageDesc &source, const ImageDesc &output, const LayerInputs &) {
-    return renderFilter<Pixel16>(*this, *this, source, output);
+    return renderAt<Pixel16>(source, output);
 }
 
 PF_Err ZephyrineAEHost::render32(const ImageDesc &source, const ImageDesc &output, const LayerInputs &) {
-    return renderFilter<Pixel32>(*this, *this, source, output);
+    return renderAt<Pixel32>(source, output);
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "api/effect_api.h"
-#include "host/identity.h"
+#include "identity/identity.h"
 
 #include <array>
 #include <cstddef>

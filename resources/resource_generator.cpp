@@ -1,7 +1,7 @@
 // Build tool: writes the property list bytes, and the module's version resource as resource
 // script text, both from the identity constants the run-time answers use.
 //   resource_generator PIPL_OUTPUT VERSION_RC_OUTPUT
-#include "host/identity.h"
+#include "identity/identity.h"
 #include "resources/pipl.h"
 
 #include <cstdio>

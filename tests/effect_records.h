@@ -2,7 +2,7 @@
 // directly: a world as an ImageDesc, and a parameter array holding the effect's eight controls.
 #pragma once
 
-#include "host/image_desc.h"
+#include "filter/image_desc.h"
 #include "hostsim/host_sim.h"
 #include "hostsim/world.h"
 

@@ -4,7 +4,7 @@
 #include "test_home.h"
 
 #include "platform/thread.h"
-#include "threads/iteration_job.h"
+#include "filter/iteration_job.h"
 
 #include <gtest/gtest.h>
 

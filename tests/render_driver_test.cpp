@@ -31,7 +31,7 @@ public:
     PF_Err answer = PF_Err_NONE;
 };
 
-using Filter8 = ZephyrineFilter<PixelArray<Pixel8, 0, 0>>;
+using Filter8 = ZephyrineFilter<PixelArray<Pixel8, 0, 0>, ProgressHost>;
 
 Filter8 filterOver(ProgressHost &host, hostsim::World &source, hostsim::World &output) {
     Filter8 filter(&host);

@@ -1,6 +1,6 @@
 // The module's version resource, read back through the Windows API as Explorer and installers
 // read it, from the built module and from the stripped one that ships.
-#include "host/identity.h"
+#include "identity/identity.h"
 #include "platform/module.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "platform/event.h"
 #include "platform/lock.h"
 #include "platform/thread.h"
-#include "threads/iteration_job.h"
+#include "filter/iteration_job.h"
 
 #include <cstdint>
 
