@@ -19,16 +19,23 @@ template <int R, int G, int B, int A> struct LayoutRGBAPixel {
     static constexpr int alpha = A;
 };
 
-// Memory order alpha, red, green, blue, packed: the host's order at every depth.
+// Memory order alpha, red, green, blue, packed: After Effects' order at every depth.
 using HostLayout = LayoutRGBAPixel<1, 2, 3, 0>;
+// Blue, green, red, alpha: Premiere Pro's own formats.
+using BgraLayout = LayoutRGBAPixel<2, 1, 0, 3>;
+// Red, green, blue, alpha: OpenFX images.
+using RgbaLayout = LayoutRGBAPixel<0, 1, 2, 3>;
 
 // One pixel of four channels of type T; MAX is the channel value that means 1.0. The two
 // integer arguments after T are 1 and 0 in every instantiation and change nothing.
-template <class Layout, class T, int ONE, int ZERO, int MAX> struct PixelRGB {
+// STORED_ALPHA copies alpha as stored instead of reading and writing it back, which at 8 bits
+// moves 24 values one lower (at 16 bits and in float the two are the same).
+template <class Layout, class T, int ONE, int ZERO, int MAX, bool STORED_ALPHA = false> struct PixelRGB {
     using Channel = T;
     using ChannelLayout = Layout;
     static constexpr int maximum = MAX;
     static constexpr bool isFloat = std::is_floating_point_v<T>;
+    static constexpr bool keepsStoredAlpha = STORED_ALPHA || isFloat;
     // What an integer channel is multiplied by on reading (the vector kernels use it too).
     static constexpr double readFactor = 1.0 / static_cast<double>(MAX);
     // The largest value the channel type holds. At 16 bits it lies above MAX: a channel may
@@ -67,8 +74,42 @@ template <class Layout, class T, int ONE, int ZERO, int MAX> struct PixelRGB {
     }
 };
 
+// After Effects' worlds.
 using Pixel8 = PixelRGB<HostLayout, uint8_t, 1, 0, 255>;
 using Pixel16 = PixelRGB<HostLayout, uint16_t, 1, 0, 32768>;
 using Pixel32 = PixelRGB<HostLayout, float, 1, 0, 1>;
 
+// Premiere Pro's BGRA_4444_8u, _16u (white 32768 too) and _32f. The 8-bit format keeps the
+// 8-bit alpha rule, so it renders as Premiere's other 8-bit format, After Effects' ARGB, does.
+using BgraPixel8 = PixelRGB<BgraLayout, uint8_t, 1, 0, 255>;
+using BgraPixel16 = PixelRGB<BgraLayout, uint16_t, 1, 0, 32768>;
+using BgraPixel32 = PixelRGB<BgraLayout, float, 1, 0, 1>;
+
+// OpenFX images: alpha comes back as stored at every depth. 16-bit images (white 65535) are
+// brought to the effect's white of 32768 before the kernel runs.
+using RgbaPixel8 = PixelRGB<RgbaLayout, uint8_t, 1, 0, 255, true>;
+using RgbaPixel16 = PixelRGB<RgbaLayout, uint16_t, 1, 0, 32768>;
+using RgbaPixel32 = PixelRGB<RgbaLayout, float, 1, 0, 1>;
+
 static_assert(sizeof(Pixel8) == 4 && sizeof(Pixel16) == 8 && sizeof(Pixel32) == 16);
+static_assert(sizeof(BgraPixel8) == 4 && sizeof(BgraPixel16) == 8 && sizeof(BgraPixel32) == 16);
+static_assert(sizeof(RgbaPixel8) == 4 && sizeof(RgbaPixel16) == 8 && sizeof(RgbaPixel32) == 16);
+
+// Every pixel format with row kernels of its own, in the kernel tables' order.
+template <class... Pixels> struct PixelFormatList {
+    static constexpr int size = sizeof...(Pixels);
+
+    // The position of `Pixel` in the list; a format not in it does not compile.
+    template <class Pixel> static constexpr int indexOf() {
+        constexpr bool matches[] = {std::is_same_v<Pixel, Pixels>...};
+        for (int i = 0; i < size; ++i) {
+            if (matches[i]) {
+                return i;
+            }
+        }
+        throw "not a kernel pixel format";
+    }
+};
+
+using KernelPixelFormats = PixelFormatList<Pixel8, Pixel16, Pixel32, BgraPixel8, BgraPixel16, BgraPixel32, RgbaPixel8,
+                                           RgbaPixel16, RgbaPixel32>;

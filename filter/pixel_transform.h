@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
-template <class Pixel> void transformPixel(const VectorControls &controls, const unsigned char *from, unsigned char *to) {
+template <class Pixel>
+void transformPixel(const VectorControls &controls, const unsigned char *from, unsigned char *to) {
     using Layout = typename Pixel::ChannelLayout;
     using T = typename Pixel::Channel;
     // Hosts align rows as they like: copy channels in and out rather than cast the address.
@@ -20,7 +21,7 @@ template <class Pixel> void transformPixel(const VectorControls &controls, const
     // Float alpha is kept as stored: its round trip through double is exact for every value,
     // and copying it keeps that so for signalling NaNs and under a host's denormals-are-zero
     // mode too, which a conversion would quiet or flush.
-    out[Layout::alpha] = Pixel::isFloat ? in[Layout::alpha] : Pixel::write(alpha);
+    out[Layout::alpha] = Pixel::keepsStoredAlpha ? in[Layout::alpha] : Pixel::write(alpha);
     out[Layout::red] = Pixel::write(v.x);
     out[Layout::green] = Pixel::write(v.y);
     out[Layout::blue] = Pixel::write(v.z);

@@ -10,7 +10,9 @@
 
 namespace {
 
-const RowKernels scalarKernels{transformRowScalar<Pixel8>, transformRowScalar<Pixel16>, transformRowScalar<Pixel32>};
+template <class Pixel> struct ScalarRow { static constexpr RowFunction function = transformRowScalar<Pixel>; };
+
+const RowKernels scalarKernels = rowKernelTable<ScalarRow>(KernelPixelFormats{});
 
 // A level a test or benchmark asked for; -1 while none has.
 std::atomic<int> forcedLevel{-1};

@@ -13,21 +13,20 @@
 using RowFunction = void (*)(const VectorControls &controls, const unsigned char *from, unsigned char *to,
                              int32_t count);
 
+// One row function per kernel pixel format, in the order of KernelPixelFormats.
 struct RowKernels {
-    RowFunction row8;
-    RowFunction row16;
-    RowFunction row32;
+    RowFunction rows[KernelPixelFormats::size];
 
     template <class Pixel> RowFunction rowFor() const {
-        if constexpr (sizeof(typename Pixel::Channel) == 1) {
-            return row8;
-        } else if constexpr (sizeof(typename Pixel::Channel) == 2) {
-            return row16;
-        } else {
-            return row32;
-        }
+        constexpr int index = KernelPixelFormats::indexOf<Pixel>();
+        return rows[index];
     }
 };
+
+// The table of a row function template over every kernel pixel format.
+template <template <class> class Row, class... Pixels> constexpr RowKernels rowKernelTable(PixelFormatList<Pixels...>) {
+    return {{Row<Pixels>::function...}};
+}
 
 enum class VectorLevel { scalar, sse2, avx2, avx512 };
 

@@ -30,7 +30,8 @@ std::vector<VectorLevel> vectorLevels() {
     return levels;
 }
 
-VectorControls controls(double forward, double sideways, double upwards, int x, int y, int z, int all, int traditional) {
+VectorControls controls(double forward, double sideways, double upwards, int x, int y, int z, int all,
+                        int traditional) {
     return {forward, sideways, upwards, x, y, z, all, traditional};
 }
 
@@ -91,9 +92,9 @@ void expectEveryLevelMatches(const VectorControls &c, const std::vector<unsigned
             }
             ADD_FAILURE() << vectorLevelName(level) << " differs from the scalar kernel on " << what << " at "
                           << describePixel<Pixel>(input, pixel) << ": " << describePixel<Pixel>(actual, pixel)
-                          << " instead of " << describePixel<Pixel>(expected, pixel) << "; controls "
-                          << c.tiltForward << " " << c.tiltSideways << " " << c.tiltUpwards << " " << c.invertX
-                          << c.invertY << c.invertZ << c.invertAll << c.traditionalFormat;
+                          << " instead of " << describePixel<Pixel>(expected, pixel) << "; controls " << c.tiltForward
+                          << " " << c.tiltSideways << " " << c.tiltUpwards << " " << c.invertX << c.invertY << c.invertZ
+                          << c.invertAll << c.traditionalFormat;
             return;
         }
     }
@@ -159,9 +160,9 @@ std::vector<unsigned char> awkwardFloatPixels() {
     const float signalling = std::numeric_limits<float>::signaling_NaN();
     const float infinity = std::numeric_limits<float>::infinity();
     const float denormal = std::numeric_limits<float>::denorm_min();
-    const float special[] = {nan,      -nan,   infinity, -infinity, denormal, -denormal, 3e-39f, FLT_MIN,
-                             0.0f,     -0.0f,  1.0f,     -1.0f,     0.5f,     2.0f,      1e30f,  -1e30f,
-                             1.0000001f, 0.99999994f, 3.4e38f, -3.4e38f, signalling, -signalling};
+    const float special[] = {nan,        -nan,        infinity, -infinity, denormal,   -denormal,  3e-39f, FLT_MIN,
+                             0.0f,       -0.0f,       1.0f,     -1.0f,     0.5f,       2.0f,       1e30f,  -1e30f,
+                             1.0000001f, 0.99999994f, 3.4e38f,  -3.4e38f,  signalling, -signalling};
     std::mt19937 random(32);
     std::uniform_real_distribution<float> ordinary(-2.0f, 3.0f);
     std::vector<float> channels(std::size_t{1} << 20);
@@ -222,7 +223,7 @@ TEST(VectorKernel, FloatAlphaSurvivesAHostThatTreatsDenormalsAsZero) {
     const auto count = static_cast<int32_t>(input.size() / sizeof(Pixel32));
     std::vector<std::pair<VectorLevel, RowFunction>> rows = {{VectorLevel::scalar, transformRowScalar<Pixel32>}};
     for (VectorLevel level : vectorLevels()) {
-        rows.emplace_back(level, rowKernelsOf(level).row32);
+        rows.emplace_back(level, rowKernelsOf(level).rowFor<Pixel32>());
     }
     for (const auto &[level, row] : rows) {
         row(everyDaySettings()[1], input.data(), output.data(), count);
@@ -235,30 +236,82 @@ TEST(VectorKernel, FloatAlphaSurvivesAHostThatTreatsDenormalsAsZero) {
     _mm_setcsr(hostControl);
 }
 
-TEST(VectorKernel, RowsOfAnyLengthAndAlignmentTouchOnlyTheirPixels) {
+// Premiere's BGRA and OpenFX's RGBA rows, at every level and every branch, on random
+// channels (the every-colour run above covers the arithmetic; these cover the channel orders'
+// loads and stores).
+TEST(VectorKernel, EveryChannelOrderMatchesTheScalarKernel) {
+    std::mt19937 random(8);
+    std::vector<unsigned char> bytes8(std::size_t{1} << 16);
+    for (unsigned char &byte : bytes8) {
+        byte = static_cast<unsigned char>(random());
+    }
+    std::vector<unsigned char> bytes16 = random16BitPixels(), floats = awkwardFloatPixels();
+    bytes16.resize(bytes8.size() * 2);
+    floats.resize(bytes8.size() * 4);
+    for (const VectorControls &c : everyBranch()) {
+        expectEveryLevelMatches<BgraPixel8>(c, bytes8, "BGRA 8-bit");
+        expectEveryLevelMatches<RgbaPixel8>(c, bytes8, "RGBA 8-bit");
+        expectEveryLevelMatches<BgraPixel16>(c, bytes16, "BGRA 16-bit");
+        expectEveryLevelMatches<RgbaPixel16>(c, bytes16, "RGBA 16-bit");
+        expectEveryLevelMatches<BgraPixel32>(c, floats, "BGRA float");
+        expectEveryLevelMatches<RgbaPixel32>(c, floats, "RGBA float");
+    }
+}
+
+// The same pixel in another channel order gives the same colours: each order's reference
+// against After Effects' ARGB one, channels moved by hand. Alpha follows the 8-bit rule in
+// BGRA (Premiere's two 8-bit formats must agree) and comes back as stored in RGBA.
+TEST(VectorKernel, ChannelOrdersGiveTheColoursOfTheArgbReference) {
     const VectorControls c = everyDaySettings()[1];
-    std::mt19937 random(7);
-    for (VectorLevel level : vectorLevels()) {
-        const RowKernels &kernels = rowKernelsOf(level);
-        for (int32_t width = 0; width <= 25; ++width) {
-            for (int offset = 0; offset < 4; ++offset) {
-                SCOPED_TRACE(testing::Message() << vectorLevelName(level) << ", " << width << " pixels, offset "
-                                                << offset);
-                // 8-bit rows, one to three bytes off any alignment, with guard bytes after.
-                std::vector<unsigned char> from(offset + width * 4 + 64), to(from.size(), 0xEE), expected(width * 4);
-                for (unsigned char &byte : from) {
-                    byte = static_cast<unsigned char>(random());
-                }
-                kernels.row8(c, from.data() + offset, to.data() + offset, width);
-                transformRowScalar<Pixel8>(c, from.data() + offset, expected.data(), width);
-                EXPECT_TRUE(std::equal(expected.begin(), expected.end(), to.begin() + offset));
-                for (std::size_t i = 0; i < to.size(); ++i) {
-                    if (i < static_cast<std::size_t>(offset) || i >= offset + expected.size()) {
-                        ASSERT_EQ(to[i], 0xEE) << "byte " << i << " outside the row was written";
-                    }
+    for (int value = 0; value < 256; ++value) {
+        const auto v = static_cast<uint8_t>(value);
+        const uint8_t argb[4] = {v, static_cast<uint8_t>(255 - v), static_cast<uint8_t>(v / 2), 200};
+        const uint8_t bgra[4] = {argb[3], argb[2], argb[1], argb[0]};
+        const uint8_t rgba[4] = {argb[1], argb[2], argb[3], argb[0]};
+        uint8_t fromArgb[4], fromBgra[4], fromRgba[4];
+        transformRowScalar<Pixel8>(c, argb, fromArgb, 1);
+        transformRowScalar<BgraPixel8>(c, bgra, fromBgra, 1);
+        transformRowScalar<RgbaPixel8>(c, rgba, fromRgba, 1);
+        const uint8_t expectedBgra[4] = {fromArgb[3], fromArgb[2], fromArgb[1], fromArgb[0]};
+        const uint8_t expectedRgba[4] = {fromArgb[1], fromArgb[2], fromArgb[3], v};
+        ASSERT_EQ(std::memcmp(fromBgra, expectedBgra, 4), 0) << "BGRA, value " << value;
+        ASSERT_EQ(std::memcmp(fromRgba, expectedRgba, 4), 0) << "RGBA, value " << value;
+    }
+}
+
+// Rows of every length up to 25 pixels, one to three bytes off any alignment, with guard bytes
+// after: random bytes, so also NaNs and values above white.
+template <class Pixel> void expectRowsTouchOnlyTheirPixels(VectorLevel level, std::mt19937 &random) {
+    const VectorControls c = everyDaySettings()[1];
+    constexpr int32_t bytes = sizeof(Pixel);
+    for (int32_t width = 0; width <= 25; ++width) {
+        for (int offset = 0; offset < 4; ++offset) {
+            SCOPED_TRACE(testing::Message() << vectorLevelName(level) << ", " << bytes << "-byte pixels, " << width
+                                            << " pixels, offset " << offset);
+            std::vector<unsigned char> from(offset + width * bytes + 64), to(from.size(), 0xEE),
+                expected(width * bytes);
+            for (unsigned char &byte : from) {
+                byte = static_cast<unsigned char>(random());
+            }
+            rowKernelsOf(level).rowFor<Pixel>()(c, from.data() + offset, to.data() + offset, width);
+            transformRowScalar<Pixel>(c, from.data() + offset, expected.data(), width);
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), to.begin() + offset));
+            for (std::size_t i = 0; i < to.size(); ++i) {
+                if (i < static_cast<std::size_t>(offset) || i >= offset + expected.size()) {
+                    ASSERT_EQ(to[i], 0xEE) << "byte " << i << " outside the row was written";
                 }
             }
         }
+    }
+}
+
+TEST(VectorKernel, RowsOfAnyLengthAndAlignmentTouchOnlyTheirPixels) {
+    std::mt19937 random(7);
+    for (VectorLevel level : vectorLevels()) {
+        expectRowsTouchOnlyTheirPixels<Pixel8>(level, random);
+        expectRowsTouchOnlyTheirPixels<RgbaPixel8>(level, random);
+        expectRowsTouchOnlyTheirPixels<BgraPixel16>(level, random);
+        expectRowsTouchOnlyTheirPixels<RgbaPixel32>(level, random);
     }
 }
 

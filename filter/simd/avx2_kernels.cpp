@@ -38,11 +38,12 @@ struct Avx2 {
     KERNEL_TARGET static __m128i truncated(D channel) {
         return _mm_max_epi32(_mm256_cvttpd_epi32(channel), _mm_setzero_si128());
     }
-    KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
-        __m128i words = _mm256_cvttpd_epi32(channels[0]);
-        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[1]), 8));
-        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[2]), 16));
-        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[3]), 24));
+    template <int Alpha> KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
+        constexpr std::array<int, 3> c = colourPositions(Alpha);
+        __m128i words = _mm_slli_epi32(_mm256_cvttpd_epi32(channels[Alpha]), 8 * Alpha);
+        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[c[0]]), 8 * c[0]));
+        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[c[1]]), 8 * c[1]));
+        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[c[2]]), 8 * c[2]));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(to), words);
     }
 
@@ -52,20 +53,24 @@ struct Avx2 {
         const __m256i packed = _mm256_permutevar8x32_epi32(value, _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7));
         return _mm256_cvtepi32_pd(_mm256_castsi256_si128(packed));
     }
-    KERNEL_TARGET static void load16(const unsigned char *from, D channels[4]) {
+    template <int Alpha> KERNEL_TARGET static void load16(const unsigned char *from, D channels[4]) {
         const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from));
-        channels[1] = channel16(pixels, 16);
-        channels[2] = channel16(pixels, 32);
-        channels[3] = channel16(pixels, 48);
+        constexpr std::array<int, 3> c = colourPositions(Alpha);
+        channels[c[0]] = channel16(pixels, 16 * c[0]);
+        channels[c[1]] = channel16(pixels, 16 * c[1]);
+        channels[c[2]] = channel16(pixels, 16 * c[2]);
     }
     KERNEL_TARGET static __m256i wide16(D channel, int shift) {
         return _mm256_slli_epi64(_mm256_cvtepu32_epi64(truncated(channel)), shift);
     }
+    template <int Alpha>
     KERNEL_TARGET static void store16(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
+        constexpr std::array<int, 3> c = colourPositions(Alpha);
         const __m256i alpha = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(alphaFrom)),
-                                               _mm256_set1_epi64x(0xFFFF));
-        const __m256i pixels = _mm256_or_si256(_mm256_or_si256(alpha, wide16(channels[1], 16)),
-                                               _mm256_or_si256(wide16(channels[2], 32), wide16(channels[3], 48)));
+                                               _mm256_set1_epi64x(static_cast<long long>(0xFFFFull << (16 * Alpha))));
+        const __m256i pixels =
+            _mm256_or_si256(_mm256_or_si256(alpha, wide16(channels[c[0]], 16 * c[0])),
+                            _mm256_or_si256(wide16(channels[c[1]], 16 * c[1]), wide16(channels[c[2]], 16 * c[2])));
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), pixels);
     }
 
@@ -74,30 +79,52 @@ struct Avx2 {
     KERNEL_TARGET static __m256 floats(const unsigned char *from) {
         return _mm256_loadu_ps(reinterpret_cast<const float *>(from));
     }
-    KERNEL_TARGET static void load32(const unsigned char *from, D channels[4]) {
+    template <int Alpha> KERNEL_TARGET static void load32(const unsigned char *from, D channels[4]) {
         const __m256 first = floats(from), second = floats(from + 32);
-        // Per half: a0 a2 r0 r2 | a1 a3 r1 r3, and g0 g2 b0 b2 | g1 g3 b1 b3.
-        const __m256 alphasAndReds = _mm256_unpacklo_ps(first, second);
-        const __m256 greensAndBlues = _mm256_unpackhi_ps(first, second);
-        const __m256 reds = _mm256_permutevar8x32_ps(alphasAndReds, _mm256_setr_epi32(2, 6, 3, 7, 2, 6, 3, 7));
-        const __m256 gb = _mm256_permutevar8x32_ps(greensAndBlues, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
-        channels[1] = _mm256_cvtps_pd(_mm256_castps256_ps128(reds));
-        channels[2] = _mm256_cvtps_pd(_mm256_castps256_ps128(gb));
-        channels[3] = _mm256_cvtps_pd(_mm256_extractf128_ps(gb, 1));
+        // Per half: channel 0 of pixels 0 and 2, channel 1 of the same | the same of pixels 1
+        // and 3; and likewise channels 2 and 3.
+        const __m256 channels01 = _mm256_unpacklo_ps(first, second);
+        const __m256 channels23 = _mm256_unpackhi_ps(first, second);
+        if constexpr (Alpha == 0) {
+            const __m256 reds = _mm256_permutevar8x32_ps(channels01, _mm256_setr_epi32(2, 6, 3, 7, 2, 6, 3, 7));
+            const __m256 gb = _mm256_permutevar8x32_ps(channels23, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+            channels[1] = _mm256_cvtps_pd(_mm256_castps256_ps128(reds));
+            channels[2] = _mm256_cvtps_pd(_mm256_castps256_ps128(gb));
+            channels[3] = _mm256_cvtps_pd(_mm256_extractf128_ps(gb, 1));
+        } else {
+            const __m256 firstTwo = _mm256_permutevar8x32_ps(channels01, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+            const __m256 third = _mm256_permutevar8x32_ps(channels23, _mm256_setr_epi32(0, 4, 1, 5, 0, 4, 1, 5));
+            channels[0] = _mm256_cvtps_pd(_mm256_castps256_ps128(firstTwo));
+            channels[1] = _mm256_cvtps_pd(_mm256_extractf128_ps(firstTwo, 1));
+            channels[2] = _mm256_cvtps_pd(_mm256_castps256_ps128(third));
+        }
     }
-    // Red, green and blue narrowed and put in place; alpha kept as stored at `alphaFrom`, bit
-    // for bit (a blend converts nothing).
+    // The colours narrowed and put in place; alpha kept as stored at `alphaFrom`, bit for bit
+    // (a blend converts nothing).
+    template <int Alpha>
     KERNEL_TARGET static void store32(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
-        const __m256 rg = _mm256_set_m128(_mm256_cvtpd_ps(channels[2]), _mm256_cvtpd_ps(channels[1]));
-        const __m256 b = _mm256_castps128_ps256(_mm256_cvtpd_ps(channels[3]));
+        constexpr std::array<int, 3> c = colourPositions(Alpha);
+        constexpr int firstTwoMask = ((1 << c[0]) | (1 << c[1])) * 0x11;
+        constexpr int thirdMask = (1 << c[2]) * 0x11;
+        const __m256 two = _mm256_set_m128(_mm256_cvtpd_ps(channels[c[1]]), _mm256_cvtpd_ps(channels[c[0]]));
+        const __m256 third = _mm256_castps128_ps256(_mm256_cvtpd_ps(channels[c[2]]));
         for (int half = 0; half < 2; ++half) {
-            // Pixels 2 half and 2 half + 1: red i at 1, green 4 + i at 2, blue i at 3.
+            // Pixels i and i + 1 (lanes 0-3 and 4-7): the first colour from lane i of `two`,
+            // the second from lane 4 + i, the third from lane i of `third`.
             const int i = 2 * half;
-            const __m256 redsAndGreens =
-                _mm256_permutevar8x32_ps(rg, _mm256_setr_epi32(0, i, 4 + i, 0, 0, i + 1, 5 + i, 0));
-            const __m256 blues = _mm256_permutevar8x32_ps(b, _mm256_setr_epi32(0, 0, 0, i, 0, 0, 0, i + 1));
-            const __m256 pixels =
-                _mm256_blend_ps(_mm256_blend_ps(floats(alphaFrom + 32 * half), redsAndGreens, 0x66), blues, 0x88);
+            const auto fromTwo = [&](int lane) {
+                const int pixel = i + lane / 4, channel = lane % 4;
+                return channel == c[0] ? pixel : channel == c[1] ? 4 + pixel : 0;
+            };
+            const auto fromThird = [&](int lane) { return lane % 4 == c[2] ? i + lane / 4 : 0; };
+            const __m256 firstTwo =
+                _mm256_permutevar8x32_ps(two, _mm256_setr_epi32(fromTwo(0), fromTwo(1), fromTwo(2), fromTwo(3),
+                                                                fromTwo(4), fromTwo(5), fromTwo(6), fromTwo(7)));
+            const __m256 thirds = _mm256_permutevar8x32_ps(
+                third, _mm256_setr_epi32(fromThird(0), fromThird(1), fromThird(2), fromThird(3), fromThird(4),
+                                         fromThird(5), fromThird(6), fromThird(7)));
+            const __m256 pixels = _mm256_blend_ps(
+                _mm256_blend_ps(floats(alphaFrom + 32 * half), firstTwo, firstTwoMask), thirds, thirdMask);
             _mm256_storeu_ps(reinterpret_cast<float *>(to + 32 * half), pixels);
         }
     }

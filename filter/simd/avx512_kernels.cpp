@@ -40,11 +40,12 @@ struct Avx512 {
     KERNEL_TARGET static __m256i truncated(D channel) {
         return _mm256_max_epi32(_mm512_cvttpd_epi32(channel), _mm256_setzero_si256());
     }
-    KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
-        __m256i words = _mm512_cvttpd_epi32(channels[0]);
-        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[1]), 8));
-        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[2]), 16));
-        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[3]), 24));
+    template <int Alpha> KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
+        constexpr std::array<int, 3> c = colourPositions(Alpha);
+        __m256i words = _mm256_slli_epi32(_mm512_cvttpd_epi32(channels[Alpha]), 8 * Alpha);
+        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[c[0]]), 8 * c[0]));
+        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[c[1]]), 8 * c[1]));
+        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[c[2]]), 8 * c[2]));
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), words);
     }
 
@@ -53,50 +54,80 @@ struct Avx512 {
         const __m512i value = _mm512_and_si512(_mm512_srli_epi64(pixels, shift), _mm512_set1_epi64(0xFFFF));
         return _mm512_cvtepi32_pd(_mm512_cvtepi64_epi32(value));
     }
-    KERNEL_TARGET static void load16(const unsigned char *from, D channels[4]) {
+    template <int Alpha> KERNEL_TARGET static void load16(const unsigned char *from, D channels[4]) {
         const __m512i pixels = _mm512_loadu_si512(from);
-        channels[1] = channel16(pixels, 16);
-        channels[2] = channel16(pixels, 32);
-        channels[3] = channel16(pixels, 48);
+        constexpr std::array<int, 3> c = colourPositions(Alpha);
+        channels[c[0]] = channel16(pixels, 16 * c[0]);
+        channels[c[1]] = channel16(pixels, 16 * c[1]);
+        channels[c[2]] = channel16(pixels, 16 * c[2]);
     }
     KERNEL_TARGET static __m512i wide16(D channel, unsigned shift) {
         return _mm512_slli_epi64(_mm512_cvtepu32_epi64(truncated(channel)), shift);
     }
+    template <int Alpha>
     KERNEL_TARGET static void store16(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
-        const __m512i alpha = _mm512_and_si512(_mm512_loadu_si512(alphaFrom), _mm512_set1_epi64(0xFFFF));
-        const __m512i pixels = _mm512_or_si512(_mm512_or_si512(alpha, wide16(channels[1], 16)),
-                                               _mm512_or_si512(wide16(channels[2], 32), wide16(channels[3], 48)));
+        constexpr std::array<int, 3> c = colourPositions(Alpha);
+        const __m512i alpha = _mm512_and_si512(_mm512_loadu_si512(alphaFrom),
+                                               _mm512_set1_epi64(static_cast<long long>(0xFFFFull << (16 * Alpha))));
+        const __m512i pixels =
+            _mm512_or_si512(_mm512_or_si512(alpha, wide16(channels[c[0]], 16 * c[0])),
+                            _mm512_or_si512(wide16(channels[c[1]], 16 * c[1]), wide16(channels[c[2]], 16 * c[2])));
         _mm512_storeu_si512(to, pixels);
     }
 
     // Float: each pixel is four floats, eight pixels two registers. One permutation of the two
-    // gathers the reds and greens, another the blues; alpha is not read.
+    // gathers the first two colours, another the third; alpha is not read.
     KERNEL_TARGET static __m512 floats(const unsigned char *from) { return _mm512_loadu_ps(from); }
-    KERNEL_TARGET static void load32(const unsigned char *from, D channels[4]) {
-        const __m512 first = floats(from), second = floats(from + 64);
-        const __m512i redsAndGreens = _mm512_setr_epi32(1, 5, 9, 13, 17, 21, 25, 29, 2, 6, 10, 14, 18, 22, 26, 30);
-        const __m512i blues = _mm512_setr_epi32(3, 7, 11, 15, 19, 23, 27, 31, 3, 7, 11, 15, 19, 23, 27, 31);
-        const __m512 rg = _mm512_permutex2var_ps(first, redsAndGreens, second);
-        const __m512 b = _mm512_permutex2var_ps(first, blues, second);
-        channels[1] = _mm512_cvtps_pd(_mm512_castps512_ps256(rg));
-        channels[2] = _mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(rg), 1)));
-        channels[3] = _mm512_cvtps_pd(_mm512_castps512_ps256(b));
+    KERNEL_TARGET static __m512i indexVector(const std::array<int32_t, 16> &indexes) {
+        return _mm512_loadu_si512(indexes.data());
     }
-    // Red, green and blue narrowed and put in place; alpha kept as stored at `alphaFrom`, bit
-    // for bit (a masked move converts nothing).
+    // Lane 8i + j of the first (j < 8) takes channel `first` of pixel j, lane 8 + j channel
+    // `second`: indexes into the two registers of eight pixels.
+    static constexpr std::array<int32_t, 16> gathering(int first, int second) {
+        std::array<int32_t, 16> indexes{};
+        for (int j = 0; j < 8; ++j) {
+            indexes[j] = 4 * j + first;
+            indexes[8 + j] = 4 * j + second;
+        }
+        return indexes;
+    }
+    template <int Alpha> KERNEL_TARGET static void load32(const unsigned char *from, D channels[4]) {
+        constexpr std::array<int, 3> c = colourPositions(Alpha);
+        const __m512 first = floats(from), second = floats(from + 64);
+        const __m512 two = _mm512_permutex2var_ps(first, indexVector(gathering(c[0], c[1])), second);
+        const __m512 third = _mm512_permutex2var_ps(first, indexVector(gathering(c[2], c[2])), second);
+        channels[c[0]] = _mm512_cvtps_pd(_mm512_castps512_ps256(two));
+        channels[c[1]] = _mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(two), 1)));
+        channels[c[2]] = _mm512_cvtps_pd(_mm512_castps512_ps256(third));
+    }
+    // Pixel j of four (from pixel `firstPixel` on) takes its first colour from lane j of the
+    // register of the first two, its second from lane 8 + j, its third from lane 16 + j (the
+    // second register); its alpha lane is masked.
+    static constexpr std::array<int32_t, 16> scattering(int alpha, int firstPixel) {
+        const std::array<int, 3> c = colourPositions(alpha);
+        std::array<int32_t, 16> indexes{};
+        for (int j = 0; j < 4; ++j) {
+            indexes[4 * j + c[0]] = firstPixel + j;
+            indexes[4 * j + c[1]] = 8 + firstPixel + j;
+            indexes[4 * j + c[2]] = 16 + firstPixel + j;
+        }
+        return indexes;
+    }
+    // The colours narrowed and put in place; alpha kept as stored at `alphaFrom`, bit for bit
+    // (a masked move converts nothing).
+    template <int Alpha>
     KERNEL_TARGET static void store32(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
-        const __m512 rg =
-            _mm512_castpd_ps(_mm512_insertf64x4(_mm512_castpd256_pd512(_mm256_castps_pd(_mm512_cvtpd_ps(channels[1]))),
-                                                _mm256_castps_pd(_mm512_cvtpd_ps(channels[2])), 1));
-        const __m512 b = _mm512_castps256_ps512(_mm512_cvtpd_ps(channels[3]));
-        // Pixel i of the first four takes red i, green 8 + i and blue 16 + i; the next four
-        // take red, green and blue 4 + i.
-        const __m512i low = _mm512_setr_epi32(0, 0, 8, 16, 0, 1, 9, 17, 0, 2, 10, 18, 0, 3, 11, 19);
-        const __m512i high = _mm512_setr_epi32(0, 4, 12, 20, 0, 5, 13, 21, 0, 6, 14, 22, 0, 7, 15, 23);
-        const __mmask16 alpha = 0x1111;
-        _mm512_storeu_ps(to, _mm512_mask_mov_ps(_mm512_permutex2var_ps(rg, low, b), alpha, floats(alphaFrom)));
+        constexpr std::array<int, 3> c = colourPositions(Alpha);
+        const __m512 two = _mm512_castpd_ps(
+            _mm512_insertf64x4(_mm512_castpd256_pd512(_mm256_castps_pd(_mm512_cvtpd_ps(channels[c[0]]))),
+                               _mm256_castps_pd(_mm512_cvtpd_ps(channels[c[1]])), 1));
+        const __m512 third = _mm512_castps256_ps512(_mm512_cvtpd_ps(channels[c[2]]));
+        constexpr __mmask16 alpha = static_cast<__mmask16>(0x1111 << Alpha);
+        _mm512_storeu_ps(to, _mm512_mask_mov_ps(_mm512_permutex2var_ps(two, indexVector(scattering(Alpha, 0)), third),
+                                                alpha, floats(alphaFrom)));
         _mm512_storeu_ps(to + 64,
-                         _mm512_mask_mov_ps(_mm512_permutex2var_ps(rg, high, b), alpha, floats(alphaFrom + 64)));
+                         _mm512_mask_mov_ps(_mm512_permutex2var_ps(two, indexVector(scattering(Alpha, 4)), third),
+                                            alpha, floats(alphaFrom + 64)));
     }
 };
 

@@ -39,11 +39,12 @@ struct Sse2 {
     KERNEL_TARGET static __m128i truncated(D channel) {
         return _mm_cvttpd_epi32(_mm_max_pd(channel, _mm_setzero_pd()));
     }
-    KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
-        __m128i words = _mm_cvttpd_epi32(channels[0]);
-        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[1]), 8));
-        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[2]), 16));
-        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[3]), 24));
+    template <int Alpha> KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
+        constexpr std::array<int, 3> c = colourPositions(Alpha);
+        __m128i words = _mm_slli_epi32(_mm_cvttpd_epi32(channels[Alpha]), 8 * Alpha);
+        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[c[0]]), 8 * c[0]));
+        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[c[1]]), 8 * c[1]));
+        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[c[2]]), 8 * c[2]));
         _mm_storel_epi64(reinterpret_cast<__m128i *>(to), words);
     }
 
@@ -52,27 +53,34 @@ struct Sse2 {
         const __m128i value = _mm_and_si128(_mm_srli_epi64(pixels, shift), _mm_set1_epi64x(0xFFFF));
         return _mm_cvtepi32_pd(_mm_shuffle_epi32(value, _MM_SHUFFLE(3, 1, 2, 0)));
     }
-    KERNEL_TARGET static void load16(const unsigned char *from, D channels[4]) {
+    template <int Alpha> KERNEL_TARGET static void load16(const unsigned char *from, D channels[4]) {
         const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
-        channels[1] = channel16(pixels, 16);
-        channels[2] = channel16(pixels, 32);
-        channels[3] = channel16(pixels, 48);
+        constexpr std::array<int, 3> c = colourPositions(Alpha);
+        channels[c[0]] = channel16(pixels, 16 * c[0]);
+        channels[c[1]] = channel16(pixels, 16 * c[1]);
+        channels[c[2]] = channel16(pixels, 16 * c[2]);
     }
     KERNEL_TARGET static __m128i wide16(D channel, int shift) {
         return _mm_slli_epi64(_mm_unpacklo_epi32(truncated(channel), _mm_setzero_si128()), shift);
     }
+    template <int Alpha>
     KERNEL_TARGET static void store16(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
-        const __m128i alpha =
-            _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(alphaFrom)), _mm_set1_epi64x(0xFFFF));
-        const __m128i pixels = _mm_or_si128(_mm_or_si128(alpha, wide16(channels[1], 16)),
-                                            _mm_or_si128(wide16(channels[2], 32), wide16(channels[3], 48)));
+        constexpr std::array<int, 3> c = colourPositions(Alpha);
+        const __m128i alpha = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(alphaFrom)),
+                                            _mm_set1_epi64x(static_cast<long long>(0xFFFFull << (16 * Alpha))));
+        const __m128i pixels =
+            _mm_or_si128(_mm_or_si128(alpha, wide16(channels[c[0]], 16 * c[0])),
+                         _mm_or_si128(wide16(channels[c[1]], 16 * c[1]), wide16(channels[c[2]], 16 * c[2])));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(to), pixels);
     }
 
     // Float: each pixel is four floats.
-    KERNEL_TARGET static void load32(const unsigned char *from, D channels[4]) {
-        const __m128 first = _mm_loadu_ps(reinterpret_cast<const float *>(from));
-        const __m128 second = _mm_loadu_ps(reinterpret_cast<const float *>(from + 16));
+    KERNEL_TARGET static __m128 floats(const unsigned char *from) {
+        return _mm_loadu_ps(reinterpret_cast<const float *>(from));
+    }
+    template <int> KERNEL_TARGET static void load32(const unsigned char *from, D channels[4]) {
+        const __m128 first = floats(from);
+        const __m128 second = floats(from + 16);
         const __m128 low = _mm_unpacklo_ps(first, second);  // c0 c0' c1 c1'
         const __m128 high = _mm_unpackhi_ps(first, second); // c2 c2' c3 c3'
         channels[0] = _mm_cvtps_pd(low);
@@ -80,14 +88,24 @@ struct Sse2 {
         channels[2] = _mm_cvtps_pd(high);
         channels[3] = _mm_cvtps_pd(_mm_movehl_ps(high, high));
     }
-    // Alpha (channel 0) as stored at `alphaFrom`, bit for bit.
+    // Alpha as stored at `alphaFrom`, bit for bit: only moved, never converted.
+    template <int Alpha>
     KERNEL_TARGET static void store32(unsigned char *to, const D channels[4], const unsigned char *alphaFrom) {
-        const float *alpha = reinterpret_cast<const float *>(alphaFrom);
-        const __m128 low = _mm_unpacklo_ps(_mm_setzero_ps(), _mm_cvtpd_ps(channels[1]));           // 0 c1 0 c1'
-        const __m128 high = _mm_unpacklo_ps(_mm_cvtpd_ps(channels[2]), _mm_cvtpd_ps(channels[3])); // c2 c3 c2' c3'
-        _mm_storeu_ps(reinterpret_cast<float *>(to), _mm_move_ss(_mm_movelh_ps(low, high), _mm_load_ss(alpha)));
-        _mm_storeu_ps(reinterpret_cast<float *>(to + 16),
-                      _mm_move_ss(_mm_movehl_ps(high, low), _mm_load_ss(alpha + 4)));
+        if constexpr (Alpha == 0) {
+            const float *alpha = reinterpret_cast<const float *>(alphaFrom);
+            const __m128 low = _mm_unpacklo_ps(_mm_setzero_ps(), _mm_cvtpd_ps(channels[1]));           // 0 c1 0 c1'
+            const __m128 high = _mm_unpacklo_ps(_mm_cvtpd_ps(channels[2]), _mm_cvtpd_ps(channels[3])); // c2 c3 c2' c3'
+            _mm_storeu_ps(reinterpret_cast<float *>(to), _mm_move_ss(_mm_movelh_ps(low, high), _mm_load_ss(alpha)));
+            _mm_storeu_ps(reinterpret_cast<float *>(to + 16),
+                          _mm_move_ss(_mm_movehl_ps(high, low), _mm_load_ss(alpha + 4)));
+        } else {
+            const __m128 stored = _mm_unpackhi_ps(floats(alphaFrom), floats(alphaFrom + 16));         // c2 c2' a a'
+            const __m128 low = _mm_unpacklo_ps(_mm_cvtpd_ps(channels[0]), _mm_cvtpd_ps(channels[1])); // c0 c1 c0' c1'
+            const __m128 high =
+                _mm_unpacklo_ps(_mm_cvtpd_ps(channels[2]), _mm_movehl_ps(stored, stored)); // c2 a c2' a'
+            _mm_storeu_ps(reinterpret_cast<float *>(to), _mm_movelh_ps(low, high));
+            _mm_storeu_ps(reinterpret_cast<float *>(to + 16), _mm_movehl_ps(high, low));
+        }
     }
 };
 

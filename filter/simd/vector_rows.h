@@ -3,10 +3,11 @@
 // (the compiler target of that set) and then supplies a struct of lane operations:
 //   lanes, D (a register of doubles), set1, add, sub, mul, div, min, negate,
 //   hasLength (s != 0 and not NaN, per lane), sqrtWhere (mask ? sqrt(a) : b),
-//   load8/16/32 and store8/16/32 (channel registers in memory order, from and to `lanes`
-//   packed pixels: the stored values, not yet scaled; load16/32 leave alpha, channel 0, out,
-//   and store16/32 take it as stored at the pixels they are given; store8 and store16
-//   truncate, and store 0 for NaN and values below zero).
+//   load8/16/32 and store8/16/32, each a template over the alpha channel's position in memory
+//   (0 or 3): channel registers in memory order, from and to `lanes` packed pixels, the
+//   stored values, not yet scaled; load16/32 leave the alpha channel out, and store16/32 take
+//   it as stored at the pixels they are given; store8 takes alpha as an in-range count, and
+//   store8 and store16 truncate the colours, storing 0 for NaN and values below zero.
 // Every operation is the IEEE operation the scalar reference performs, in the same order, so
 // each lane gives the scalar bits; nothing may be fused or reordered here either.
 #pragma once
@@ -17,11 +18,24 @@
 
 #include "filter/pixel_transform.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 
 // Everything here is private to the including file: each file compiles it for its own target.
 namespace {
+
+// The memory positions of red, green and blue (in increasing order) when alpha is at `alpha`.
+constexpr std::array<int, 3> colourPositions(int alpha) {
+    std::array<int, 3> positions{};
+    int next = 0;
+    for (int channel = 0; channel < 4; ++channel) {
+        if (channel != alpha) {
+            positions[next++] = channel;
+        }
+    }
+    return positions;
+}
 
 // The per-register steps are small and must melt into the row loop.
 #define KERNEL_INLINE KERNEL_TARGET inline __attribute__((always_inline))
@@ -115,36 +129,40 @@ KERNEL_INLINE void transformLanes(const VectorControls &c, typename V::D &red, t
 // The channels as stored, as doubles: four at 8 bits; at 16 bits and in float only red, green
 // and blue, since alpha is copied as stored (its read and write give back every stored value).
 template <class V, class Pixel> KERNEL_INLINE void loadPixels(const unsigned char *from, typename V::D channels[4]) {
+    constexpr int alpha = Pixel::ChannelLayout::alpha;
+    static_assert(alpha == 0 || alpha == 3, "the lane loads and stores know alpha first or last");
     if constexpr (sizeof(typename Pixel::Channel) == 1) {
         V::load8(from, channels);
     } else if constexpr (sizeof(typename Pixel::Channel) == 2) {
-        V::load16(from, channels);
+        V::template load16<alpha>(from, channels);
     } else {
-        V::load32(from, channels);
+        V::template load32<alpha>(from, channels);
     }
 }
 
 template <class V, class Pixel>
 KERNEL_INLINE void storePixels(const unsigned char *from, unsigned char *to, typename V::D channels[4]) {
+    using Layout = typename Pixel::ChannelLayout;
     if constexpr (Pixel::isFloat) {
-        V::store32(to, channels, from);
+        V::template store32<Layout::alpha>(to, channels, from);
     } else {
         // The scalar write, on values already scaled by MAX: above the channel type's largest
         // value gives that value (min answers its second operand, so NaN stays NaN); the
         // store truncates, and writes 0 for NaN and below zero.
-        using Layout = typename Pixel::ChannelLayout;
         const typename V::D limit = V::set1(Pixel::storeLimit);
         channels[Layout::red] = V::min(limit, channels[Layout::red]);
         channels[Layout::green] = V::min(limit, channels[Layout::green]);
         channels[Layout::blue] = V::min(limit, channels[Layout::blue]);
         if constexpr (sizeof(typename Pixel::Channel) == 1) {
-            // 8-bit alpha, read and written back: a count of 0..255 times the reciprocal of
-            // 255 times 255 stays within 0..255, so it needs no limits.
-            channels[Layout::alpha] = V::mul(V::mul(channels[Layout::alpha], V::set1(Pixel::readFactor)),
-                                             V::set1(static_cast<double>(Pixel::maximum)));
-            V::store8(to, channels);
+            // 8-bit alpha, read and written back unless it is kept as stored: a count of 0..255
+            // times the reciprocal of 255 times 255 stays within 0..255, so it needs no limits.
+            if constexpr (!Pixel::keepsStoredAlpha) {
+                channels[Layout::alpha] = V::mul(V::mul(channels[Layout::alpha], V::set1(Pixel::readFactor)),
+                                                 V::set1(static_cast<double>(Pixel::maximum)));
+            }
+            V::template store8<Layout::alpha>(to, channels);
         } else {
-            V::store16(to, channels, from);
+            V::template store16<Layout::alpha>(to, channels, from);
         }
     }
 }
@@ -167,8 +185,12 @@ KERNEL_TARGET void transformRowVector(const VectorControls &controls, const unsi
     transformRowScalar<Pixel>(c, from, to, count - x);
 }
 
+template <class V> struct VectorRow {
+    template <class Pixel> struct Of { static constexpr RowFunction function = transformRowVector<V, Pixel>; };
+};
+
 template <class V> RowKernels vectorRowKernels() {
-    return {transformRowVector<V, Pixel8>, transformRowVector<V, Pixel16>, transformRowVector<V, Pixel32>};
+    return rowKernelTable<VectorRow<V>::template Of>(KernelPixelFormats{});
 }
 
 } // namespace
