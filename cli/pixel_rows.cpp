@@ -18,14 +18,14 @@ template <class T> constexpr T opaque() {
 
 template <class T> constexpr T toEffect(T value) {
     if constexpr (sizeof(T) == 2) {
-        return fileToEffect16(value);
+        return fullRangeToEffect16(value);
     } else {
         return value;
     }
 }
 template <class T> constexpr T toFile(T value) {
     if constexpr (sizeof(T) == 2) {
-        return effectToFile16(value);
+        return effectToFullRange16(value);
     } else {
         return value;
     }

@@ -10,18 +10,13 @@
 #pragma once
 
 #include "cli/picture.h"
+#include "filter/full_range16.h"
 #include "hostsim/world.h"
 
 #include <cstdint>
 
 namespace cli {
 
-// The effect's 16-bit white is 32768, a 16-bit file's 65535; both ways round to nearest.
-constexpr uint16_t fileToEffect16(uint32_t value) { return static_cast<uint16_t>((value * 32768u + 32767u) / 65535u); }
-constexpr uint16_t effectToFile16(uint32_t value) {
-    const uint32_t scaled = (value * 65535u + 16384u) >> 15;
-    return static_cast<uint16_t>(scaled < 65535u ? scaled : 65535u);
-}
 
 // One row of `width` file pixels of four channel slots (the fourth unused when the file has
 // three channels: the world then gets an opaque alpha) into a world row.

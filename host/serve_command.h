@@ -12,7 +12,7 @@ template <class Adapter>
 PF_Err serveCommand(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
                     PF_LayerDef *output, void *extra) noexcept {
     try {
-        Adapter adapter(identity::kEffectName, identity::kCategory, identity::kDescription);
+        Adapter adapter(identity::kEffectName, identity::kCategory, identity::description());
         return adapter.dispatch(cmd, in_data, out_data, params, output, extra);
     } catch (const HostError &error) {
         return error.code != PF_Err_NONE ? error.code : PF_Err_INTERNAL_STRUCT_DAMAGED;

@@ -1,19 +1,29 @@
 // The effect's identity and capabilities, in one place: the run-time answers (about, global
-// setup) and the plug-in property list resource are both built from these constants.
+// setup), the plug-in property list resource and the OpenFX descriptor are all built from
+// these constants.
 #pragma once
 
 #include "api/ae_types.h"
 
 #include <cstdint>
+#include <string>
 
 namespace identity {
 
 inline constexpr char kEffectName[] = "Zephyrine";
 inline constexpr char kCategory[] = "Mirovanth";
 inline constexpr char kMatchName[] = "KVRT Zephyrine";
-inline constexpr char kDescription[] = "Rescales RGB values, read as xyz vectors, to unit length.\r"
-                                       "\r"
-                                       "Copyright 2026 the Zephyrine developers. All rights reserved.";
+// One sentence of what the effect does, and the ownership notice.
+inline constexpr char kSummary[] = "Rescales RGB values, read as xyz vectors, to unit length.";
+inline constexpr char kNotice[] = "Copyright 2026 the Zephyrine developers. All rights reserved.";
+
+// The about box's description: the summary, a blank line, the notice.
+inline std::string description() { return std::string(kSummary) + "\r\r" + kNotice; }
+
+// The OpenFX plug-in: its identifier (stable across versions, as the match name is) and the
+// name of its bundle and binary, Zephyrine.ofx.bundle/Contents/<arch>/Zephyrine.ofx.
+inline constexpr char kOfxIdentifier[] = "com.corvanthis.Zephyrine";
+inline constexpr char kOfxBundleName[] = "Zephyrine";
 
 inline constexpr int32_t kVersionMajor = 1;
 inline constexpr int32_t kVersionMinor = 0;

@@ -294,9 +294,9 @@ TEST(PixelRows, SixteenBitFilesMapToTheEffectsRangeRoundedToNearest) {
     // The rule: v of 65535 is v * 32768 / 65535 of 32768, rounded to nearest (never a tie), and
     // back the same way; restated here in double precision.
     for (uint32_t v = 0; v <= 65535; ++v) {
-        ASSERT_EQ(cli::fileToEffect16(v), static_cast<uint16_t>(std::lround(v * 32768.0 / 65535.0))) << v;
+        ASSERT_EQ(fullRangeToEffect16(v), static_cast<uint16_t>(std::lround(v * 32768.0 / 65535.0))) << v;
     }
     for (uint32_t v = 0; v <= 32768; ++v) {
-        ASSERT_EQ(cli::effectToFile16(v), static_cast<uint16_t>(std::lround(v * 65535.0 / 32768.0))) << v;
+        ASSERT_EQ(effectToFullRange16(v), static_cast<uint16_t>(std::lround(v * 65535.0 / 32768.0))) << v;
     }
 }
