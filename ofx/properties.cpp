@@ -1,0 +1,71 @@
+#include "ofx/properties.h"
+
+OfxStatus Properties::set(const char *name, const char *value, int index) const {
+    return suite_.propSetString(handle_, name, index, value);
+}
+
+OfxStatus Properties::set(const char *name, int value, int index) const {
+    return suite_.propSetInt(handle_, name, index, value);
+}
+
+OfxStatus Properties::set(const char *name, double value, int index) const {
+    return suite_.propSetDouble(handle_, name, index, value);
+}
+
+OfxStatus Properties::setPointer(const char *name, void *value) const {
+    return suite_.propSetPointer(handle_, name, 0, value);
+}
+
+OfxStatus Properties::set(const char *name, std::initializer_list<const char *> values) const {
+    int index = 0;
+    for (const char *value : values) {
+        const OfxStatus status = set(name, value, index++);
+        if (status != kOfxStatOK) {
+            return status;
+        }
+    }
+    return kOfxStatOK;
+}
+
+OfxStatus Properties::set(const char *name, std::initializer_list<int> values) const {
+    int index = 0;
+    for (int value : values) {
+        const OfxStatus status = set(name, value, index++);
+        if (status != kOfxStatOK) {
+            return status;
+        }
+    }
+    return kOfxStatOK;
+}
+
+std::optional<std::string> Properties::string(const char *name, int index) const {
+    char *value = nullptr;
+    if (suite_.propGetString(handle_, name, index, &value) != kOfxStatOK || value == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(value);
+}
+
+std::optional<int> Properties::integer(const char *name, int index) const {
+    int value = 0;
+    if (suite_.propGetInt(handle_, name, index, &value) != kOfxStatOK) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<double> Properties::number(const char *name, int index) const {
+    double value = 0.0;
+    if (suite_.propGetDouble(handle_, name, index, &value) != kOfxStatOK) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<void *> Properties::pointer(const char *name) const {
+    void *value = nullptr;
+    if (suite_.propGetPointer(handle_, name, 0, &value) != kOfxStatOK) {
+        return std::nullopt;
+    }
+    return value;
+}
