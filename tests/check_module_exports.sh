@@ -1,14 +1,16 @@
 #!/bin/sh
-# Checks that the module exports EntryPointFunc and nothing else, and that a Windows DLL
-# imports only system DLLs (it must load on a machine without a compiler runtime).
-# Usage: check_module_exports.sh MODULE OBJDUMP
+# Checks that a binary exports exactly the given functions (by default EntryPointFunc alone),
+# and that a Windows one imports only system DLLs (it must load on a machine without a
+# compiler runtime).
+# Usage: check_module_exports.sh BINARY OBJDUMP [EXPORTS]
 set -eu
 module=$1
 objdump=$2
+expected=${3:-EntryPointFunc}
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-case "$module" in
-*.dll)
+case "$objdump" in
+*mingw*)
     dump=$("$objdump" -p "$module")
     exports=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed '1d;/^$/d' |
               awk '{print $NF}')
@@ -26,6 +28,7 @@ case "$module" in
     ;;
 esac
 
-echo "exports: $(echo $exports)"
-[ "$(echo $exports)" = "EntryPointFunc" ] || fail "the module must export EntryPointFunc alone"
-echo "module exports ok"
+exports=$(echo $(printf '%s\n' $exports | sort))
+echo "exports: $exports"
+[ "$exports" = "$(echo $(printf '%s\n' $expected | sort))" ] || fail "the binary must export $expected and nothing else"
+echo "exports ok"

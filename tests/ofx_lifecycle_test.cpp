@@ -1,0 +1,48 @@
+// The OpenFX binary loaded, used and unloaded a hundred times, as hosts do when they scan
+// their plug-in folders and then load for real: nothing stays behind, and every cycle renders
+// the same bytes.
+#include "ofx_support.h"
+
+#include "platform/module.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iterator>
+
+namespace {
+
+std::vector<unsigned char> renderInAFreshlyLoadedBinary() {
+    ofx_test::Plugin plugin;
+    plugin.host.script().processors = 4;
+    std::mt19937 random(100);
+    const OfxRectI bounds{0, 0, 33, 40};
+    ofxsim::Image source(ofx_test::shape(2, 4, bounds)), output(ofx_test::shape(2, 4, bounds));
+    ofx_test::fillRandomly(source, random);
+    ofx_test::applyControls(plugin.host, plugin.instance, ofx_test::randomControls(random));
+    EXPECT_EQ(plugin.render(source, output), kOfxStatOK);
+    return output.contents();
+}
+
+// Threads of this process, where the system lists them (-1 elsewhere).
+long threadsOfThisProcess() {
+#if defined(__linux__)
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return std::distance(begin(tasks), end(tasks));
+#else
+    return -1;
+#endif
+}
+
+} // namespace
+
+TEST(OfxLifecycle, AHundredLoadsRendersAndUnloadsLeaveNothingBehind) {
+    const std::string binary = ofxsim::HostSim::binaryOf(ofxsim::HostSim::bundleBesideExecutable());
+    const long threadsBefore = threadsOfThisProcess();
+    const std::vector<unsigned char> expected = renderInAFreshlyLoadedBinary();
+    for (int cycle = 1; cycle < 100; ++cycle) {
+        ASSERT_EQ(renderInAFreshlyLoadedBinary(), expected) << "cycle " << cycle;
+        ASSERT_FALSE(platform::moduleIsLoaded(binary)) << "cycle " << cycle << " left the binary loaded";
+        ASSERT_EQ(threadsOfThisProcess(), threadsBefore) << "cycle " << cycle << " left threads running";
+    }
+}
