@@ -8,6 +8,9 @@
 //    kernels' vector width.
 // 2. The kernel alone on one thread.
 // 3. A 16x16 frame rendered through the pool against the same frame run on the calling thread.
+// 4. The same frames of 8-bit and float RGBA through the OpenFX plug-in in the simulated
+//    OpenFX host (its threads: one per hardware thread), against the module on the same
+//    pixels, the two timed in turn.
 #include "bench/ceilings.h"
 #include "bench/timing.h"
 #include "filter/pixel_formats.h"
@@ -17,6 +20,7 @@
 #include "hostsim/host_sim.h"
 #include "hostsim/plugin_module.h"
 #include "hostsim/world.h"
+#include "ofxsim/host_sim.h"
 #include "tests/effect_records.h"
 
 #include <cstdio>
@@ -158,6 +162,69 @@ void tinyFrame(int runs) {
                 serial / kRepeats * 1e6, pooled / serial);
 }
 
+// The OpenFX plug-in's parameters, in the order of VectorControls' fields.
+void applyControls(ofxsim::HostSim &host, ofxsim::Effect &instance, const VectorControls &c) {
+    const char *tilts[] = {"tiltForward", "tiltSideways", "tiltUpwards"};
+    const double tiltValues[] = {c.tiltForward, c.tiltSideways, c.tiltUpwards};
+    const char *switches[] = {"invertX", "invertY", "invertZ", "invertAll", "traditionalFormat"};
+    const int32_t switchValues[] = {c.invertX, c.invertY, c.invertZ, c.invertAll, c.traditionalFormat};
+    for (int i = 0; i < 3; ++i) {
+        host.setValue(instance, tilts[i], tiltValues[i]);
+    }
+    for (int i = 0; i < 5; ++i) {
+        host.setValue(instance, switches[i], static_cast<int>(switchValues[i]));
+    }
+}
+
+void openFxAgainstTheModule(PF_FilterProc entry, int depth, int runs, int threads) {
+    hostsim::HostSim sim(entry);
+    hostsim::World source({kWidth, kHeight, depth}), output({kWidth, kHeight, depth});
+    fillRandomly(source);
+    sim.setWorlds(&source, &output);
+    ofxsim::HostSim ofx(ofxsim::HostSim::bundleBesideExecutable());
+    ofx.script().processors = static_cast<unsigned int>(threads);
+    ofxsim::Effect &instance = ofx.instanceReady("OfxImageEffectContextFilter");
+    ofxsim::ImageShape shape;
+    shape.bounds = {0, 0, kWidth, kHeight};
+    shape.channelBytes = depth / 8;
+    ofxsim::Image rgbaSource(shape), rgbaOutput(shape);
+    // The same pixels, moved from ARGB to RGBA.
+    const std::size_t channel = static_cast<std::size_t>(depth / 8);
+    for (int32_t y = 0; y < kHeight; ++y) {
+        for (int32_t x = 0; x < kWidth; ++x) {
+            const unsigned char *argb = source.channels<unsigned char>(x, y);
+            unsigned char *rgba = rgbaSource.pixel(x, y);
+            std::memcpy(rgba, argb + channel, 3 * channel);
+            std::memcpy(rgba + 3 * channel, argb, channel);
+        }
+    }
+    ofx.attach(instance, "Source", &rgbaSource);
+    ofx.attach(instance, "Output", &rgbaOutput);
+    ofxsim::RenderArguments arguments;
+    arguments.window = shape.bounds;
+    if (sim.runSmartSequence(static_cast<A_short>(depth)) != PF_Err_NONE ||
+        ofx.render(instance, arguments) != kOfxStatOK) {
+        std::printf("  %2d-bit: a render failed\n", depth);
+        return;
+    }
+    for (const ControlSet &set : kControlSets) {
+        applyControls(sim, set.controls);
+        applyControls(ofx, instance, set.controls);
+        std::vector<double> module, openFx;
+        for (int run = 0; run < runs; ++run) {
+            module.push_back(bench::medianSeconds(1, [&] {
+                sim.forgetObservations();
+                sim.smartRender(static_cast<A_short>(depth));
+            }));
+            openFx.push_back(bench::medianSeconds(1, [&] { ofx.render(instance, arguments); }));
+        }
+        const double moduleRate = kFramePixels / bench::median(module) * 1e-6;
+        const double openFxRate = kFramePixels / bench::median(openFx) * 1e-6;
+        std::printf("  %2d-bit %-13s module %6.0f Mpx/s   OpenFX RGBA %6.0f Mpx/s   ratio %.2f\n", depth, set.name,
+                    moduleRate, openFxRate, openFxRate / moduleRate);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -195,5 +262,12 @@ int main(int argc, char **argv) {
     kernelOnOneThread<Pixel32>(runs);
     std::printf("a 16x16 frame, 8 bits, %d renders per run:\n", 20000);
     tinyFrame(runs);
+    std::printf("3840x2160 through the OpenFX plug-in against the module, timed in turn, %d threads:\n", threads);
+    {
+        hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+        for (int depth : {8, 32}) {
+            openFxAgainstTheModule(module.entryPoint(), depth, runs, threads);
+        }
+    }
     return 0;
 }

@@ -7,6 +7,11 @@
 
 namespace bench {
 
+inline double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 template <class Run> double medianSeconds(int runs, Run &&run) {
     run();
     std::vector<double> seconds;
@@ -15,8 +20,7 @@ template <class Run> double medianSeconds(int runs, Run &&run) {
         run();
         seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
-    std::sort(seconds.begin(), seconds.end());
-    return seconds[seconds.size() / 2];
+    return median(seconds);
 }
 
 } // namespace bench

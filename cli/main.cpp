@@ -7,15 +7,22 @@
 
 #include <csignal>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 
 namespace {
 
 void onInterrupt(int) { cli::requestStop(); }
 
+// The module beside the tool (a build), else where the package installs it beside bin/.
 std::string modulePath(const cli::Options &options) {
-    return options.plugin.empty() ? platform::executableDirectory() + "/" + platform::moduleFileName("zephyrine")
-                                  : options.plugin;
+    if (!options.plugin.empty()) {
+        return options.plugin;
+    }
+    const std::string folder = platform::executableDirectory();
+    const std::string beside = folder + "/" + platform::moduleFileName("zephyrine");
+    const std::string installed = folder + "/../lib/zephyrine/" + platform::moduleFileName("zephyrine");
+    return std::filesystem::exists(beside) || !std::filesystem::exists(installed) ? beside : installed;
 }
 
 } // namespace

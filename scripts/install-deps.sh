@@ -24,6 +24,8 @@ need wine has wine
 need wine64 test -x /usr/lib/wine/wine64
 need nsis has makensis
 need unzip has unzip
+# The Debian package's dependencies are computed by dpkg-shlibdeps.
+need dpkg-dev has dpkg-shlibdeps
 need fonts-dejavu-core test -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 # The farm test starts its own Slurm cluster from these; no system service of theirs is used.
 need slurmctld has slurmctld

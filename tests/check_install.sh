@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs the build into a scratch prefix and checks what lands there. Linux: the module in
-# plugins/. Windows: what a user gets, and nothing more: Zephyrine.aex with no debug
-# information (only a debug link to the file kept in the build), the licence and the install
-# text.
+# lib/zephyrine/ (where zephyrine-render in bin/ finds it) and the OpenFX bundle under
+# OFX/Plugins/. Windows: what a user gets, and nothing more: Zephyrine.aex and the bundle's
+# Zephyrine.ofx with no debug information (only debug links to the files kept in the build),
+# the licence and the install text.
 # Usage: check_install.sh BUILD_DIR MODULE_FILE_NAME OBJDUMP
 set -eu
 build=$1
@@ -15,16 +16,24 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 case "$module" in
 *.dll)
     listing=$(cd "$prefix" && find . -type f | sort | tr '\n' ' ')
-    [ "$listing" = "./INSTALL.txt ./LICENSE ./Zephyrine.aex " ] || fail "installed: $listing"
-    sections=$("$objdump" -h "$prefix/Zephyrine.aex")
-    if echo "$sections" | grep -q '\.debug_'; then fail "Zephyrine.aex carries debug information"; fi
-    echo "$sections" | grep -q '\.gnu_debuglink' || fail "Zephyrine.aex has no debug link"
-    [ -f "$build/release/Zephyrine.aex.debug" ] || fail "the debug information is not kept in the build"
-    "$objdump" -h "$build/release/Zephyrine.aex.debug" | grep -q '\.debug_info' || fail "the debug file holds no debug information"
-    echo "Zephyrine.aex: $(wc -c < "$prefix/Zephyrine.aex") bytes; the unstripped module: $(wc -c < "$build/bin/$module") bytes"
+    [ "$listing" = "./INSTALL.txt ./LICENSE ./Zephyrine.aex ./Zephyrine.ofx.bundle/Contents/Win64/Zephyrine.ofx " ] ||
+        fail "installed: $listing"
+    for shipped in Zephyrine.aex:Zephyrine.aex Zephyrine.ofx.bundle/Contents/Win64/Zephyrine.ofx:Zephyrine.ofx; do
+        file=${shipped%%:*}
+        debug="$build/release/${shipped##*:}.debug"
+        sections=$("$objdump" -h "$prefix/$file")
+        if echo "$sections" | grep -q '\.debug_'; then fail "$file carries debug information"; fi
+        echo "$sections" | grep -q '\.gnu_debuglink' || fail "$file has no debug link"
+        [ -f "$debug" ] || fail "the debug information of $file is not kept in the build"
+        "$objdump" -h "$debug" | grep -q '\.debug_info' || fail "$debug holds no debug information"
+        echo "$file: $(wc -c < "$prefix/$file") bytes"
+    done
+    echo "the unstripped module: $(wc -c < "$build/bin/$module") bytes"
     ;;
 *)
-    [ -f "$prefix/plugins/$module" ] || fail "plugins/$module missing"
+    [ -f "$prefix/lib/zephyrine/$module" ] || fail "lib/zephyrine/$module missing"
+    [ -f "$prefix/OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64/Zephyrine.ofx" ] || fail "the OpenFX bundle is missing"
+    [ -f "$prefix/share/doc/zephyrine/copyright" ] || fail "the licence is missing"
     ;;
 esac
 echo "install layout ok"

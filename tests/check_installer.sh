@@ -2,8 +2,9 @@
 # The installer and the zip, as a user gets them. The installer runs under Wine in a prefix of
 # its own: a silent install with no host registered (the default plug-in folder), an install
 # over it, one with a host that names another folder, and a silent uninstall. After each, the
-# installed module is the shipped one byte for byte and renders through hostsim from where it
-# landed; the uninstall removes what was installed and leaves a file of the user's alone.
+# installed module and OpenFX bundle are the shipped ones byte for byte and render through
+# hostsim and ofxsim from where they landed; the uninstall removes what was installed and
+# leaves a file of the user's alone.
 # Usage: check_installer.sh BUILD_DIR PACKAGE_NAME
 set -eu
 build=$1
@@ -11,14 +12,17 @@ package=$2
 setup="$build/$package-setup.exe"
 zip="$build/$package.zip"
 shipped="$build/release/Zephyrine.aex"
+shipped_ofx="$build/release/Zephyrine.ofx.bundle/Contents/Win64/Zephyrine.ofx"
 fail() { echo "FAIL: $*" >&2; exit 1; }
-[ -f "$setup" ] && [ -f "$zip" ] || fail "no packages: run cmake --build --preset windows --target package"
+[ -f "$setup" ] && [ -f "$zip" ] || fail "no packages: the packages test makes them"
 
-# The zip: the module as shipped, the licence and the install text, in one folder.
-listing=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-[ "$listing" = "$package/ $package/INSTALL.txt $package/LICENSE $package/Zephyrine.aex " ] ||
-    [ "$listing" = "$package/INSTALL.txt $package/LICENSE $package/Zephyrine.aex " ] || fail "the zip holds: $listing"
+# The zip: the module and the bundle as shipped, the licence and the install text, in one folder.
+files=$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')
+[ "$files" = "$package/INSTALL.txt $package/LICENSE $package/Zephyrine.aex $package/Zephyrine.ofx.bundle/Contents/Win64/Zephyrine.ofx " ] ||
+    fail "the zip holds: $files"
 unzip -p "$zip" "$package/Zephyrine.aex" | cmp - "$shipped" || fail "the zip's module is not the shipped one"
+unzip -p "$zip" "$package/Zephyrine.ofx.bundle/Contents/Win64/Zephyrine.ofx" | cmp - "$shipped_ofx" ||
+    fail "the zip's OpenFX binary is not the shipped one"
 
 scratch=$(mktemp -d)
 export WINEPREFIX="$scratch/prefix"
@@ -31,6 +35,8 @@ drive="$WINEPREFIX/drive_c"
 default="$drive/Program Files/Adobe/Common/Plug-ins/7.0/MediaCore"
 elsewhere="$drive/Hosts/AE 24/Plug-ins"
 programs="$drive/Program Files/Zephyrine"
+ofx_bundle="$drive/Program Files/Common Files/OFX/Plugins/Zephyrine.ofx.bundle"
+ofx_windows='C:\Program Files\Common Files\OFX\Plugins\Zephyrine.ofx.bundle'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zephyrine'
 
 # Runs a Windows program and waits until every process it started has ended.
@@ -46,6 +52,8 @@ value() {
 installed_here() { # installed_here FOLDER WINDOWS_PATH
     cmp "$1/Zephyrine.aex" "$shipped" || fail "the module in $1 is not the shipped one"
     wine "$build/bin/render_with_module.exe" "$2" || fail "the installed module does not render"
+    cmp "$ofx_bundle/Contents/Win64/Zephyrine.ofx" "$shipped_ofx" || fail "the installed OpenFX binary is not the shipped one"
+    wine "$build/bin/render_with_bundle.exe" "$ofx_windows" || fail "the installed OpenFX bundle does not render"
 }
 
 echo "--- silent install, no host registered"
@@ -77,6 +85,8 @@ run "C:\\Program Files\\Zephyrine\\Uninstall.exe" /S
 [ ! -e "$elsewhere/Zephyrine.aex" ] || fail "the module is still installed"
 [ ! -e "$programs/Uninstall.exe" ] || fail "the uninstaller is still there"
 [ ! -e "$programs" ] || fail "the program folder is still there"
+[ ! -e "$ofx_bundle" ] || fail "the OpenFX bundle is still installed"
+[ -d "$drive/Program Files/Common Files/OFX/Plugins" ] || fail "the common OpenFX folder was removed"
 if wine reg query "$uninstall_key" >/dev/null 2>&1; then fail "the uninstall entry is still registered"; fi
 [ "$(cat "$default/notes.txt")" = "my notes" ] || fail "the user's file was touched"
 [ -d "$elsewhere" ] || fail "the host's plug-in folder was removed"

@@ -53,10 +53,8 @@ TEST(OfxDescriptor, TheEffectIsAFilterOfEveryDeclaredDepthThatThreadsItself) {
         const char *property;
         int value;
     } flags[] = {
-        {kOfxImageEffectPluginPropHostFrameThreading, 0},
-        {kOfxImageEffectPropSupportsTiles, 1},
-        {kOfxImageEffectPropSupportsMultiResolution, 1},
-        {kOfxImageEffectPropTemporalClipAccess, 0},
+        {kOfxImageEffectPluginPropHostFrameThreading, 0},   {kOfxImageEffectPropSupportsTiles, 1},
+        {kOfxImageEffectPropSupportsMultiResolution, 1},    {kOfxImageEffectPropTemporalClipAccess, 0},
         {kOfxImageEffectPropSupportsMultipleClipDepths, 0},
     };
     for (const auto &flag : flags) {
@@ -73,8 +71,8 @@ TEST(OfxDescriptor, BothContextsHaveTheSourceAndOutputClipsAndTheEightControlsOn
     const struct {
         const char *label;
         bool isTilt;
-    } controls[] = {{"tilt forward", true},   {"tilt sideways", true},     {"tilt upwards", true},
-                    {"invert x(red)", false}, {"invert y(green)", false},  {"invert z(blue)", false},
+    } controls[] = {{"tilt forward", true},   {"tilt sideways", true},      {"tilt upwards", true},
+                    {"invert x(red)", false}, {"invert y(green)", false},   {"invert z(blue)", false},
                     {"invert all", false},    {"traditional format", false}};
     for (const char *context : {kFilter, kGeneral}) {
         SCOPED_TRACE(context);

@@ -36,7 +36,7 @@ testing::AssertionResult sameColoursAndAlpha(Image &actual, Image &colours, Imag
                 return testing::AssertionFailure() << "colour differs at (" << x << ", " << y << ")";
             }
             if (components == 4 && std::memcmp(a + 3 * channel, alphas.pixel(x, y) + 3 * channel,
-                                                static_cast<std::size_t>(channel)) != 0) {
+                                               static_cast<std::size_t>(channel)) != 0) {
                 return testing::AssertionFailure() << "alpha differs at (" << x << ", " << y << ")";
             }
         }
@@ -47,9 +47,9 @@ testing::AssertionResult sameColoursAndAlpha(Image &actual, Image &colours, Imag
 // Whether the pixels of `image` outside `region` still hold `byte`.
 bool untouchedOutside(const Image &image, const OfxRectI &region, unsigned char byte) {
     const OfxRectI b = image.shape().bounds;
-    for (const OfxRectI &strip : {OfxRectI{b.x1, b.y1, b.x2, region.y1}, OfxRectI{b.x1, region.y2, b.x2, b.y2},
-                                  OfxRectI{b.x1, region.y1, region.x1, region.y2},
-                                  OfxRectI{region.x2, region.y1, b.x2, region.y2}}) {
+    for (const OfxRectI &strip :
+         {OfxRectI{b.x1, b.y1, b.x2, region.y1}, OfxRectI{b.x1, region.y2, b.x2, b.y2},
+          OfxRectI{b.x1, region.y1, region.x1, region.y2}, OfxRectI{region.x2, region.y1, b.x2, region.y2}}) {
         const std::vector<unsigned char> bytes = image.contents(strip);
         if (!std::all_of(bytes.begin(), bytes.end(), [byte](unsigned char v) { return v == byte; })) {
             return false;
@@ -91,8 +91,8 @@ TEST(OfxRender, TheSameBitsAsTheEffectModuleAtEveryDepthAndLevel) {
         test_home::setVariable("ZEPHYRINE_VECTOR_LEVEL", variableValue(level));
         for (int depth : kDepths) {
             for (int components : {4, 3}) {
-                SCOPED_TRACE(testing::Message() << vectorLevelName(level) << ", " << 8 * depth << "-bit, "
-                                                << components << " components");
+                SCOPED_TRACE(testing::Message()
+                             << vectorLevelName(level) << ", " << 8 * depth << "-bit, " << components << " components");
                 // 37 pixels wide: no register width divides it; bounds off the origin.
                 const OfxRectI bounds{-5, 3, 32, 20};
                 Image source(shape(depth, components, bounds)), output(shape(depth, components, bounds)),
@@ -147,10 +147,9 @@ TEST(OfxRender, OnlyTheWindowIsWrittenAndTilesMakeTheWholeFrame) {
             EXPECT_EQ(tiled.contents(tile), whole.contents(tile));
 
             // The rest of the frame in three more tiles gives the whole frame's pixels.
-            for (const OfxRectI &rest : {OfxRectI{frame.x1, frame.y1, frame.x2, tile.y1},
-                                         OfxRectI{frame.x1, tile.y1, tile.x1, frame.y2},
-                                         OfxRectI{tile.x1, tile.y2, frame.x2, frame.y2},
-                                         OfxRectI{tile.x2, tile.y1, frame.x2, tile.y2}}) {
+            for (const OfxRectI &rest :
+                 {OfxRectI{frame.x1, frame.y1, frame.x2, tile.y1}, OfxRectI{frame.x1, tile.y1, tile.x1, frame.y2},
+                  OfxRectI{tile.x1, tile.y2, frame.x2, frame.y2}, OfxRectI{tile.x2, tile.y1, frame.x2, tile.y2}}) {
                 ASSERT_EQ(plugin.render(source, tiled, rest), kOfxStatOK);
             }
             EXPECT_EQ(tiled.contents(), whole.contents());
@@ -349,23 +348,27 @@ TEST(OfxRender, BadInputIsAnsweredWithItsStatusAndNothingIsWritten) {
              };
          },
          kOfxStatFailed},
-        {"a null source image", [](ofxsim::Effect &e, ofxsim::RenderArguments &) { e.clip("Source")->nullHandle = true; },
-         kOfxStatFailed},
+        {"a null source image",
+         [](ofxsim::Effect &e, ofxsim::RenderArguments &) { e.clip("Source")->nullHandle = true; }, kOfxStatFailed},
         {"the source fetch fails",
          [](ofxsim::Effect &e, ofxsim::RenderArguments &) { e.clip("Source")->fetchStatus = kOfxStatFailed; },
          kOfxStatFailed},
-        {"the output fetch fails", [](ofxsim::Effect &e, ofxsim::RenderArguments &) { e.clip("Output")->image = nullptr; },
-         kOfxStatFailed},
+        {"the output fetch fails",
+         [](ofxsim::Effect &e, ofxsim::RenderArguments &) { e.clip("Output")->image = nullptr; }, kOfxStatFailed},
         {"a window the source does not cover",
          [](ofxsim::Effect &e, ofxsim::RenderArguments &) {
              e.clip("Source")->adjust = [](ofxsim::PropertySet &p) { p.set(kOfxImagePropBounds, {2, 0, 12, 9}); };
          },
          kOfxStatErrValue},
         {"a render window of one corner",
-         [](ofxsim::Effect &, ofxsim::RenderArguments &a) { a.integers = {{kOfxImageEffectPropRenderWindow, 0}}; },
+         [](ofxsim::Effect &, ofxsim::RenderArguments &a) {
+             a.integers = {{kOfxImageEffectPropRenderWindow, 0}};
+         },
          kOfxStatErrValue},
         {"images on the graphics card",
-         [](ofxsim::Effect &, ofxsim::RenderArguments &a) { a.integers = {{kOfxImageEffectPropOpenGLEnabled, 1}}; },
+         [](ofxsim::Effect &, ofxsim::RenderArguments &a) {
+             a.integers = {{kOfxImageEffectPropOpenGLEnabled, 1}};
+         },
          kOfxStatErrUnsupported},
     };
     for (const auto &c : cases) {

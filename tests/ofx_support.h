@@ -78,8 +78,7 @@ inline void fillRandomly(ofxsim::Image &image, std::mt19937 &random) {
             unsigned char *pixel = image.pixel(x, y);
             for (int c = 0; c < s.components; ++c) {
                 if (s.channelBytes == 4) {
-                    const float value =
-                        random() % 8 == 0 ? special[random() % std::size(special)] : ordinary(random);
+                    const float value = random() % 8 == 0 ? special[random() % std::size(special)] : ordinary(random);
                     std::memcpy(pixel + 4 * c, &value, 4);
                 } else {
                     const auto bits = static_cast<uint32_t>(random());
