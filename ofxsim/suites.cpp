@@ -25,6 +25,17 @@ template <class Object, class Handle> OfxStatus propertiesOf(Handle handle, OfxP
     return kOfxStatOK;
 }
 
+// Keeps a newly defined object and hands its properties to the plug-in.
+template <class Object>
+OfxStatus keep(std::vector<std::unique_ptr<Object>> &owner, std::unique_ptr<Object> object,
+               OfxPropertySetHandle *properties) {
+    if (properties != nullptr) {
+        *properties = object->properties.handle();
+    }
+    owner.push_back(std::move(object));
+    return kOfxStatOK;
+}
+
 OfxStatus clipDefine(OfxImageEffectHandle handle, const char *name, OfxPropertySetHandle *properties) {
     Effect *effect = Effect::from(handle);
     if (effect == nullptr || effect->isInstance || name == nullptr) {
@@ -35,11 +46,7 @@ OfxStatus clipDefine(OfxImageEffectHandle handle, const char *name, OfxPropertyS
     }
     auto clip = std::make_unique<Clip>(name, PropertySet({&specs::clipDescriptor()}));
     clip->properties.set(kOfxPropName, {std::string(name)});
-    if (properties != nullptr) {
-        *properties = clip->properties.handle();
-    }
-    effect->clips.push_back(std::move(clip));
-    return kOfxStatOK;
+    return keep(effect->clips, std::move(clip), properties);
 }
 
 OfxStatus clipGetHandle(OfxImageEffectHandle handle, const char *name, OfxImageClipHandle *clipHandle,
@@ -110,11 +117,7 @@ OfxStatus paramDefine(OfxParamSetHandle handle, const char *type, const char *na
         parameter->properties.set(property, {std::string(name)});
     }
     parameter->properties.set("OfxParamPropType", {std::string(type)});
-    if (props != nullptr) {
-        *props = parameter->properties.handle();
-    }
-    set->parameters.push_back(std::move(parameter));
-    return kOfxStatOK;
+    return keep(set->parameters, std::move(parameter), props);
 }
 
 OfxStatus paramGetHandle(OfxParamSetHandle handle, const char *name, OfxParamHandle *parameterHandle,

@@ -5,11 +5,11 @@
 #include "platform/module.h"
 #include "test_home.h"
 
+#include "process_threads.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,16 +28,6 @@ std::vector<unsigned char> renderInAFreshlyLoadedModule() {
     host.setWorlds(&source, &output);
     EXPECT_EQ(host.runSmartSequence(16), PF_Err_NONE);
     return output.contents();
-}
-
-// Threads of this process, where the system lists them (-1 elsewhere).
-long threadsOfThisProcess() {
-#if defined(__linux__)
-    const std::filesystem::directory_iterator tasks("/proc/self/task");
-    return std::distance(begin(tasks), end(tasks));
-#else
-    return -1;
-#endif
 }
 
 long countOf(const std::vector<std::string> &lines, const std::string &line) {

@@ -5,10 +5,9 @@
 
 #include "platform/module.h"
 
-#include <gtest/gtest.h>
+#include "process_threads.h"
 
-#include <filesystem>
-#include <iterator>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -22,16 +21,6 @@ std::vector<unsigned char> renderInAFreshlyLoadedBinary() {
     ofx_test::applyControls(plugin.host, plugin.instance, ofx_test::randomControls(random));
     EXPECT_EQ(plugin.render(source, output), kOfxStatOK);
     return output.contents();
-}
-
-// Threads of this process, where the system lists them (-1 elsewhere).
-long threadsOfThisProcess() {
-#if defined(__linux__)
-    const std::filesystem::directory_iterator tasks("/proc/self/task");
-    return std::distance(begin(tasks), end(tasks));
-#else
-    return -1;
-#endif
 }
 
 } // namespace
