@@ -8,6 +8,7 @@
 #include "api/ae_smart_render.h"
 #include "api/ae_suites.h"
 #include "api/ae_types.h"
+#include "api/pr_pixel_format.h"
 
 // The shape of the exported entry point.
 using PF_FilterProc = PF_Err (*)(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+// The order of the four channels in memory: After Effects' worlds, and Premiere Pro's own formats.
+enum class ChannelOrder : int32_t { argb, bgra };
+
 struct ImageDesc {
     void *data = nullptr; // first byte of row 0
     int32_t width = 0;
@@ -19,4 +22,5 @@ struct ImageDesc {
     double scaleY = 1.0;
     bool valid = false;
     bool extraFlag = false;
+    ChannelOrder channelOrder = ChannelOrder::argb;
 };

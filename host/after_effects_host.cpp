@@ -45,6 +45,12 @@ PF_Err AfterEffectsHost::getThreadCount(int32_t &count, int32_t limit) {
     } else if (utils != nullptr && utils->iterate_generic != nullptr) {
         // The host calls back once per processor it uses.
         result = utils->iterate_generic(PF_Iterations_ONCE_PER_PROCESSOR, &count, countThreadsCallback);
+        // Premiere does not document the callback: one that fails there leaves the frame to
+        // the calling thread rather than failing it.
+        if (result != noError() && inData->appl_id == PF_APPL_ID_PREMIERE) {
+            count = 1;
+            result = noError();
+        }
     } else {
         return CorvanthisHost::getThreadCount(count, limit);
     }

@@ -2,8 +2,8 @@
 // implemented on the host's callbacks, and the command switch. One object serves one entry call.
 #pragma once
 
-#include "host/corvanthis_host.h"
 #include "filter/image_desc.h"
+#include "host/corvanthis_host.h"
 #include "params/parameter_host_ae.h"
 #include "platform/lock.h"
 
@@ -30,7 +30,7 @@ struct InputTime {
 };
 
 class AfterEffectsHost : public CorvanthisHost, public xParameterHostAE {
-public:
+  public:
     AfterEffectsHost(std::string name, std::string category, std::string description);
     ~AfterEffectsHost() override;
 
@@ -50,12 +50,9 @@ public:
     virtual PF_Err dispatch(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
                             PF_LayerDef *output, void *extra);
     virtual PF_Err about(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
-    virtual PF_Err globalSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
-                               PF_LayerDef *output);
-    virtual PF_Err globalSetdown(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
-                                 PF_LayerDef *output);
-    virtual PF_Err sequenceSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
-                                 PF_LayerDef *output);
+    virtual PF_Err globalSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
+    virtual PF_Err globalSetdown(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
+    virtual PF_Err sequenceSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
     virtual PF_Err sequenceResetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
                                    PF_LayerDef *output);
     virtual PF_Err sequenceSetdown(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
@@ -68,16 +65,13 @@ public:
                                      PF_LayerDef *output, void *extra);
     virtual PF_Err completelyGeneral(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
                                      PF_LayerDef *output, void *extra);
-    virtual PF_Err paramsSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
-                               PF_LayerDef *output);
+    virtual PF_Err paramsSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
     virtual PF_Err userChangedParam(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
                                     PF_LayerDef *output, void *extra);
-    virtual PF_Err updateParamsUI(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
-                                  PF_LayerDef *output, void *extra);
-    virtual PF_Err frameSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
-                              PF_LayerDef *output);
-    virtual PF_Err frameSetdown(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
-                                PF_LayerDef *output);
+    virtual PF_Err updateParamsUI(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output,
+                                  void *extra);
+    virtual PF_Err frameSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
+    virtual PF_Err frameSetdown(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
     virtual PF_Err render8(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) = 0;
     virtual PF_Err render16(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) = 0;
     virtual PF_Err render32(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) = 0;
@@ -94,7 +88,8 @@ public:
     PF_Err smartRender(PF_InData *in_data, void *extra);
     // Points the parameter objects at a table of the smart commands' own.
     void useParameterTable(PF_ParamDef **table, int32_t length);
-    PF_Err renderWorlds(int32_t bitDepth, const LayerInput &source, PF_LayerDef &output);
+    PF_Err renderWorlds(int32_t bitDepth, const LayerInput &source, PF_LayerDef &output,
+                        ChannelOrder order = ChannelOrder::argb);
 
     // The current call's records; valid only inside dispatch.
     PF_InData *inData = nullptr;
@@ -108,8 +103,11 @@ public:
     // Written by thread 0 only, read by pool threads: a whole value, no ordering needed.
     std::atomic<int32_t> interruptCode{0};
 
-private:
+  private:
     void numberParameters();
     bool hostHandlesAvailable() const;
     PF_Err defaultCommand(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
+    // The classic render's depth and channel order: the format Premiere names for the output
+    // world, else 16-bit when either world is deep and 8-bit otherwise.
+    PF_Err renderInItsFormat(PF_InData *in_data, const LayerInput &source, PF_LayerDef &output);
 };

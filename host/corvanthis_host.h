@@ -4,14 +4,14 @@
 #pragma once
 
 #include "api/effect_api.h"
-#include "params/parameter_list.h"
 #include "filter/iteration_job.h"
+#include "params/parameter_list.h"
 
 #include <cstddef>
 #include <string>
 
 class CorvanthisHost {
-public:
+  public:
     CorvanthisHost(std::string name, std::string category, std::string description);
     virtual ~CorvanthisHost();
     CorvanthisHost(const CorvanthisHost &) = delete;
@@ -29,8 +29,7 @@ public:
     virtual std::string outputName();
     virtual bool hostFlag();
     virtual xParameterList &parameterList();
-    virtual void onUpdateParamsUI(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
-                                  PF_LayerDef *output);
+    virtual void onUpdateParamsUI(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
     virtual void onParamChanged(std::string key);
     virtual double frameOf(const std::string &name);
     virtual void mapRegion(const std::string &name, PF_LRect &region);

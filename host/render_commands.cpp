@@ -3,6 +3,7 @@
 #include "host/after_effects_host.h"
 
 #include "host/checked_out_parameters.h"
+#include "host/pixel_format_suite.h"
 #include "params/numeric_conversions.h"
 
 #include <algorithm>
@@ -50,7 +51,8 @@ void AfterEffectsHost::inputTime(PF_InData *in_data, PF_ParamDef *[], InputTime 
     time.timeScale = in_data->time_scale;
 }
 
-PF_Err AfterEffectsHost::renderWorlds(int32_t bitDepth, const LayerInput &source, PF_LayerDef &output) {
+PF_Err AfterEffectsHost::renderWorlds(int32_t bitDepth, const LayerInput &source, PF_LayerDef &output,
+                                      ChannelOrder order) {
     const PF_RationalScale &aspect = inData->pixel_aspect_ratio;
     const double pixelAspect = aspect.den != 0 ? ratio(aspect) : static_cast<double>(aspect.num);
     const double scaleX = ratio(inData->downsample_x);
@@ -70,6 +72,7 @@ PF_Err AfterEffectsHost::renderWorlds(int32_t bitDepth, const LayerInput &source
 
     for (ImageDesc *desc : {&sourceDesc, &outputDesc}) {
         desc->bitDepth = bitDepth;
+        desc->channelOrder = order;
         desc->pixelAspect = pixelAspect;
         desc->scaleX = scaleX;
         desc->scaleY = scaleY;
@@ -113,15 +116,37 @@ PF_Err AfterEffectsHost::render(PF_InData *in_data, PF_ParamDef *params[], PF_La
             source.height = checkedOut.u.ld.height;
         }
     }
-    PF_Err result = noError();
-    if (err == noError()) {
-        const bool deep = ((source.world->world_flags | output->world_flags) & PF_WorldFlag_DEEP) != 0;
-        result = renderWorlds(deep ? 16 : 8, source, *output);
-    }
-    const PF_Err checkedIn =
-        mustCheckIn ? in_data->inter.checkin_param(in_data->effect_ref, &checkedOut) : noError();
+    const PF_Err result = err == noError() ? renderInItsFormat(in_data, source, *output) : noError();
+    const PF_Err checkedIn = mustCheckIn ? in_data->inter.checkin_param(in_data->effect_ref, &checkedOut) : noError();
     // The first error wins: the checkout's, the render's, then a failed check-in.
     return err != noError() ? err : result != noError() ? result : checkedIn;
+}
+
+PF_Err AfterEffectsHost::renderInItsFormat(PF_InData *in_data, const LayerInput &source, PF_LayerDef &output) {
+    if (in_data->appl_id == PF_APPL_ID_PREMIERE) {
+        const PixelFormatSuite formats(in_data);
+        if (formats.suite() != nullptr && formats.suite()->GetPixelFormat != nullptr) {
+            PrPixelFormat format = PrPixelFormat_Invalid;
+            const PF_Err asked = formats.suite()->GetPixelFormat(&output, &format);
+            if (asked != noError()) {
+                return asked; // the host cannot say what the pixels are: none is touched
+            }
+            switch (format) {
+            case PrPixelFormat_ARGB_4444_8u:
+                return renderWorlds(8, source, output);
+            case PrPixelFormat_BGRA_4444_8u:
+                return renderWorlds(8, source, output, ChannelOrder::bgra);
+            case PrPixelFormat_BGRA_4444_16u:
+                return renderWorlds(16, source, output, ChannelOrder::bgra);
+            case PrPixelFormat_BGRA_4444_32f:
+                return renderWorlds(32, source, output, ChannelOrder::bgra);
+            default:
+                return PF_Err_UNRECOGNIZED_PARAM_TYPE; // a format the effect never declared
+            }
+        }
+    }
+    const bool deep = ((source.world->world_flags | output.world_flags) & PF_WorldFlag_DEEP) != 0;
+    return renderWorlds(deep ? 16 : 8, source, output);
 }
 
 PF_Err AfterEffectsHost::smartPreRender(PF_InData *in_data, void *extra) {

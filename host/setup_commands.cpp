@@ -1,6 +1,7 @@
 // About, global setup and frame setup: the answers that must agree with the property list.
 #include "host/after_effects_host.h"
 
+#include "host/pixel_format_suite.h"
 #include "identity/identity.h"
 
 PF_Err AfterEffectsHost::about(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *[], PF_LayerDef *) {
@@ -27,6 +28,10 @@ PF_Err AfterEffectsHost::globalSetup(PF_InData *in_data, PF_OutData *out_data, P
     const PF_SpecVersion api = in_data->version;
     if (api.major > 12 || (api.major == 12 && api.minor >= 5)) {
         out_data->out_flags2 = identity::kOutFlags2;
+    }
+    // Premiere renders anything beyond 8-bit ARGB only in formats of its own, declared here.
+    if (in_data->appl_id == PF_APPL_ID_PREMIERE) {
+        declarePremiereFormats(in_data);
     }
     return noError();
 }

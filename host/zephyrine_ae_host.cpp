@@ -27,14 +27,18 @@ template <class Pixel> PF_Err ZephyrineAEHost::renderAt(const ImageDesc &source,
     return renderFilter<Pixel>(*this, controlsFrom(*this), source, output);
 }
 
+// Premiere's own formats hold the channels as B, G, R, A; both images come in one order.
 PF_Err ZephyrineAEHost::render8(const ImageDesc &source, const ImageDesc &output, const LayerInputs &) {
-    return renderAt<Pixel8>(source, output);
+    return output.channelOrder == ChannelOrder::bgra ? renderAt<BgraPixel8>(source, output)
+                                                     : renderAt<Pixel8>(source, output);
 }
 
 PF_Err ZephyrineAEHost::render16(const ImageDesc &source, const ImageDesc &output, const LayerInputs &) {
-    return renderAt<Pixel16>(source, output);
+    return output.channelOrder == ChannelOrder::bgra ? renderAt<BgraPixel16>(source, output)
+                                                     : renderAt<Pixel16>(source, output);
 }
 
 PF_Err ZephyrineAEHost::render32(const ImageDesc &source, const ImageDesc &output, const LayerInputs &) {
-    return renderAt<Pixel32>(source, output);
+    return output.channelOrder == ChannelOrder::bgra ? renderAt<BgraPixel32>(source, output)
+                                                     : renderAt<Pixel32>(source, output);
 }

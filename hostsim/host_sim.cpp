@@ -54,6 +54,14 @@ HostSim::HostSim(PF_FilterProc entry) : entry_(entry) {
     basic_.AcquireSuite = acquireSuite;
     basic_.ReleaseSuite = releaseSuite;
     paramUtils_.PF_UpdateParamUI = updateParamUI;
+    pixelFormats_ = {addSupportedPixelFormat,
+                     clearSupportedPixelFormats,
+                     newWorldOfPixelFormat,
+                     disposeWorld,
+                     getPixelFormat,
+                     blackFor,
+                     whiteFor,
+                     convertColor};
     preRenderCallbacks_.checkout_layer = checkoutLayer;
     smartRenderCallbacks_.checkout_layer_pixels = checkoutLayerPixels;
     smartRenderCallbacks_.checkout_output = checkoutOutput;
@@ -92,7 +100,10 @@ PF_Err HostSim::send(PF_Cmd cmd, PF_ParamDef **params, void *extra) {
     in_.num_params = parameters_.size();
     in_.pica_basicP = script_.offerBasicSuite ? &basic_ : nullptr;
     const Current current(*this);
-    PF_LayerDef *output = cmd == PF_Cmd_RENDER && outputWorld_ != nullptr ? &outputWorld_->layer() : &output_;
+    PF_LayerDef *output = &output_;
+    if (cmd == PF_Cmd_RENDER && outputWorld_ != nullptr) {
+        output = renderOutput_ != nullptr ? renderOutput_ : &outputWorld_->layer();
+    }
     command_ = cmd;
     const PF_Err err = entry_(cmd, &in_, &out_, params, output, extra);
     command_ = -1;
@@ -160,6 +171,38 @@ PF_Err HostSim::render() {
     return send(PF_Cmd_RENDER);
 }
 
+PF_Err HostSim::renderField(PF_Field field) {
+    if (sourceWorld_ == nullptr || outputWorld_ == nullptr) {
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    parameters_.at(0).u.ld = sourceWorld_->fieldLayer(field);
+    fieldOutput_ = outputWorld_->fieldLayer(field);
+    renderOutput_ = &fieldOutput_;
+    in_.field = field;
+    const PF_Err err = send(PF_Cmd_RENDER);
+    in_.field = PF_Field_FRAME;
+    renderOutput_ = nullptr;
+    return err;
+}
+
+void HostSim::playPremiere() {
+    claimApplication(PF_APPL_ID_PREMIERE);
+    claimVersion(13, 4);
+    script_.offerPixelFormatSuite = true;
+}
+
+PF_Err HostSim::applyAsPremiereDoes() {
+    PF_Err err = globalSetup();
+    err = err != PF_Err_NONE ? err : paramsSetup();
+    return err != PF_Err_NONE ? err : sequenceSetup();
+}
+
+PF_Err HostSim::renderFrameAsPremiereDoes() {
+    PF_Err err = send(PF_Cmd_FRAME_SETUP);
+    err = err != PF_Err_NONE ? err : render();
+    return err != PF_Err_NONE ? err : send(PF_Cmd_FRAME_SETDOWN);
+}
+
 void HostSim::forgetObservations() {
     seen_.checkouts.clear();
     seen_.checkinIds.clear();
@@ -182,6 +225,8 @@ PF_Err HostSim::runSmartSequence(A_short bitDepth) {
 }
 
 HostSim &HostSim::from(PF_ProgPtr effectRef) { return *reinterpret_cast<HostSim *>(effectRef); }
+
+HostSim *HostSim::current() { return currentHost; }
 
 PF_Err HostSim::checkoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long time, A_long step, A_u_long scale,
                               PF_ParamDef *param) {
@@ -314,12 +359,18 @@ SPErr HostSim::acquireSuite(const char *name, int32_t version, const void **suit
     if (host != nullptr && host->failsNow("AcquireSuite")) {
         return host->script_.failCode;
     }
-    if (host == nullptr || host->script_.refuseSuites || std::strcmp(name, kPFParamUtilsSuite) != 0 ||
-        version != kPFParamUtilsSuiteVersion1) {
+    if (host == nullptr || host->script_.refuseSuites) {
+        return kSuiteNotFound;
+    }
+    if (std::strcmp(name, kPFParamUtilsSuite) == 0 && version == kPFParamUtilsSuiteVersion1) {
+        *suite = &host->paramUtils_;
+    } else if (host->script_.offerPixelFormatSuite && std::strcmp(name, kPFPixelFormatSuite) == 0 &&
+               version == kPFPixelFormatSuiteVersion1) {
+        *suite = &host->pixelFormats_;
+    } else {
         return kSuiteNotFound;
     }
     ++host->seen_.suitesAcquired;
-    *suite = &host->paramUtils_;
     return 0;
 }
 

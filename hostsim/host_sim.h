@@ -33,26 +33,31 @@ struct Observations {
     int suitesAcquired = 0;
     int suitesReleased = 0;
     std::vector<std::pair<PF_ParamIndex, PF_ParamDef>> paramUIUpdates;
-    int hostCalls = 0;                   // calls of the callbacks fault injection counts
+    std::vector<PrPixelFormat> declaredPixelFormats; // as the pixel format suite holds them now
+    int pixelFormatQueries = 0;
+    int hostCalls = 0;                    // calls of the callbacks fault injection counts
     const char *failedCallback = nullptr; // the callback made to fail, once it was called
-    PF_Cmd failedDuring = -1;            // ... and the command that was running
+    PF_Cmd failedDuring = -1;             // ... and the command that was running
 
     int checkoutBalance() const { return static_cast<int>(checkouts.size() - checkinIds.size()); }
 };
 
 // How the host answers; every field defaults to a host that grants everything.
 struct Script {
-    PF_Err checkoutError = PF_Err_NONE;  // returned by checkout_param ...
-    PF_ParamIndex checkoutErrorIndex = -1; // ... for this index only (-1: every index)
-    PF_Err addParamError = PF_Err_NONE;  // returned by add_param ...
-    int addParamErrorFromCall = 1;       // ... from this call on (1 = the first)
-    PF_Err progressAnswer = PF_Err_NONE; // returned by progress ...
-    int progressAnswerFromCall = 1;      // ... from this call on
-    int processors;                      // iterate_generic calls back once per processor
-    bool iterateConcurrently = false;    // ... each call on a thread of its own
+    PF_Err checkoutError = PF_Err_NONE;       // returned by checkout_param ...
+    PF_ParamIndex checkoutErrorIndex = -1;    // ... for this index only (-1: every index)
+    PF_Err addParamError = PF_Err_NONE;       // returned by add_param ...
+    int addParamErrorFromCall = 1;            // ... from this call on (1 = the first)
+    PF_Err progressAnswer = PF_Err_NONE;      // returned by progress ...
+    int progressAnswerFromCall = 1;           // ... from this call on
+    int processors;                           // iterate_generic calls back once per processor
+    bool iterateConcurrently = false;         // ... each call on a thread of its own
     PF_Err iterateGenericError = PF_Err_NONE; // returned by iterate_generic without calling back
-    bool offerBasicSuite = true;         // pica_basicP is set
-    bool refuseSuites = false;           // AcquireSuite fails
+    bool offerBasicSuite = true;              // pica_basicP is set
+    bool refuseSuites = false;                // AcquireSuite fails
+    bool offerPixelFormatSuite = false;       // Premiere's "PF Pixel Format Suite" (playPremiere sets it)
+    PF_Err addPixelFormatError = PF_Err_NONE; // answered by AddSupportedPixelFormat
+    PF_Err getPixelFormatError = PF_Err_NONE; // answered by GetPixelFormat
     // Fault injection: the failCall-th call (from 1; 0 = none) of any of checkout_param,
     // checkin_param, add_param, checkout_layer, checkout_layer_pixels, checkout_output,
     // host_new_handle, host_lock_handle, AcquireSuite, iterate_generic and progress fails:
@@ -62,7 +67,7 @@ struct Script {
 };
 
 class HostSim {
-public:
+  public:
     explicit HostSim(PF_FilterProc entry);
     HostSim(const HostSim &) = delete;
     HostSim &operator=(const HostSim &) = delete;
@@ -85,6 +90,8 @@ public:
     PF_Err smartRender(A_short bitDepth);
     // The classic command: the source in parameter 0, the output world as the output.
     PF_Err render();
+    // The classic command on one field of both worlds, as Premiere renders fielded footage.
+    PF_Err renderField(PF_Field field);
     // about, global setup, params setup, sequence setup, smart pre-render of the whole source
     // and smart render at a depth, stopping at the first error.
     PF_Err runSmartSequence(A_short bitDepth);
@@ -106,22 +113,29 @@ public:
     // (iterate_generic, the basic suite), on the calling thread, while the scope lives.
     // send() does it.
     class Current {
-    public:
+      public:
         explicit Current(HostSim &host);
         ~Current();
         Current(const Current &) = delete;
         Current &operator=(const Current &) = delete;
 
-    private:
+      private:
         HostSim *previous_;
     };
 
     // Sets the effect-API version and the application the host claims to be.
     void claimVersion(A_short major, A_short minor);
     void claimApplication(A_long applicationId) { in_.appl_id = applicationId; }
+    // Plays Premiere Pro: 'PrMr', its API version, and its pixel format suite offered.
+    void playPremiere();
+    // The commands Premiere sends (never smart render): applying the effect is global setup,
+    // params setup and sequence setup; a frame is frame setup, render and frame setdown.
+    PF_Err applyAsPremiereDoes();
+    PF_Err renderFrameAsPremiereDoes();
 
-private:
+  private:
     static HostSim &from(PF_ProgPtr effectRef);
+    static HostSim *current(); // the host that made the current thread's call, if any
     static PF_Err checkoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long time, A_long step, A_u_long scale,
                                 PF_ParamDef *param);
     static PF_Err checkinParam(PF_ProgPtr ref, PF_ParamDef *param);
@@ -133,6 +147,16 @@ private:
     static PF_Err checkoutLayerPixels(PF_ProgPtr ref, A_long checkoutId, PF_EffectWorld **pixels);
     static PF_Err checkoutOutput(PF_ProgPtr ref, PF_EffectWorld **output);
     static SPErr acquireSuite(const char *name, int32_t version, const void **suite);
+    // Premiere's pixel format suite (pixel_format_suite.cpp).
+    static PF_Err addSupportedPixelFormat(PF_ProgPtr ref, PrPixelFormat format);
+    static PF_Err clearSupportedPixelFormats(PF_ProgPtr ref);
+    static PF_Err newWorldOfPixelFormat(PF_ProgPtr ref, A_u_long width, A_u_long height, PF_NewWorldFlags flags,
+                                        PrPixelFormat format, PF_EffectWorld *world);
+    static PF_Err disposeWorld(PF_ProgPtr ref, PF_EffectWorld *world);
+    static PF_Err getPixelFormat(PF_EffectWorld *world, PrPixelFormat *format);
+    static PF_Err blackFor(PrPixelFormat format, void *pixel);
+    static PF_Err whiteFor(PrPixelFormat format, void *pixel);
+    static PF_Err convertColor(PrPixelFormat format, float alpha, float red, float green, float blue, void *pixel);
     static SPErr releaseSuite(const char *name, int32_t version);
     static PF_Err updateParamUI(PF_ProgPtr ref, PF_ParamIndex index, const PF_ParamDef *def);
     static PF_Handle newHandleCallback(A_u_longlong size);
@@ -146,11 +170,14 @@ private:
     PF_UtilCallbacks utils_{};
     SPBasicSuite basic_{};
     PF_ParamUtilsSuite1 paramUtils_{};
+    PF_PixelFormatSuite1 pixelFormats_{};
     PF_PreRenderCallbacks preRenderCallbacks_{};
     PF_SmartRenderCallbacks smartRenderCallbacks_{};
     PF_LayerDef output_{};
     World *sourceWorld_ = nullptr;
     World *outputWorld_ = nullptr;
+    PF_LayerDef fieldOutput_{}; // the output's field during renderField
+    PF_LayerDef *renderOutput_ = nullptr;
     ParameterArray parameters_;
     Script script_;
     Observations seen_;

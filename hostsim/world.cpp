@@ -26,6 +26,30 @@ World::World(const WorldShape &shape)
     fill(0);
 }
 
+PrPixelFormat World::pixelFormat() const {
+    if (shape_.pixelFormat != 0) {
+        return shape_.pixelFormat;
+    }
+    return shape_.bitDepth == 8    ? PrPixelFormat_ARGB_4444_8u
+           : shape_.bitDepth == 16 ? PrPixelFormat_ARGB_4444_16u
+                                   : PrPixelFormat_ARGB_4444_32f;
+}
+
+PF_LayerDef World::fieldLayer(PF_Field field) const {
+    const int32_t first = field == PF_Field_LOWER ? 1 : 0;
+    PF_LayerDef half = layer_;
+    half.data = reinterpret_cast<PF_PixelPtr>(rowStart(first));
+    half.rowbytes = 2 * layer_.rowbytes;
+    half.height = (shape_.height - first + 1) / 2;
+    half.extent_hint = {0, 0, half.width, half.height};
+    return half;
+}
+
+bool World::holds(const void *address) const {
+    const auto *byte = static_cast<const unsigned char *>(address);
+    return byte >= buffer_.data() && byte < buffer_.data() + buffer_.size();
+}
+
 unsigned char *World::rowStart(int32_t y) const {
     return reinterpret_cast<unsigned char *>(layer_.data) + static_cast<std::ptrdiff_t>(y) * layer_.rowbytes;
 }

@@ -4,8 +4,8 @@
 
 #include "api/effect_api.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -14,13 +14,15 @@ namespace hostsim {
 struct WorldShape {
     int32_t width = 0;
     int32_t height = 0;
-    int bitDepth = 8;        // 8, 16 or 32
-    int32_t padBytes = 0;    // extra bytes at the end of every row
-    bool bottomUp = false;   // rows run backwards through memory (negative rowbytes)
+    int bitDepth = 8;      // 8, 16 or 32
+    int32_t padBytes = 0;  // extra bytes at the end of every row
+    bool bottomUp = false; // rows run backwards through memory (negative rowbytes)
+    // What Premiere's pixel format suite says the world is; 0: the ARGB format of its depth.
+    PrPixelFormat pixelFormat = 0;
 };
 
 class World {
-public:
+  public:
     // Bytes of guard pattern before and after the pixels.
     static constexpr std::size_t kGuardBytes = 64;
 
@@ -30,6 +32,12 @@ public:
 
     PF_LayerDef &layer() { return layer_; }
     const WorldShape &shape() const { return shape_; }
+    PrPixelFormat pixelFormat() const;
+    // The rows of one field, as Premiere hands a field render over: every other row (from row
+    // 0 for the upper field, row 1 for the lower), half the height, twice the row bytes.
+    PF_LayerDef fieldLayer(PF_Field field) const;
+    // Whether an address lies in this world's buffer.
+    bool holds(const void *address) const;
     int32_t bytesPerPixel() const { return shape_.bitDepth / 2; }
 
     // The four channels (alpha, red, green, blue) of a pixel, as the depth's channel type.
@@ -53,7 +61,7 @@ public:
     // True while the guards around the buffer and the row padding hold their pattern.
     bool guardsIntact() const;
 
-private:
+  private:
     unsigned char *rowStart(int32_t y) const;
 
     WorldShape shape_;
