@@ -11,6 +11,9 @@
 // 4. The same frames of 8-bit and float RGBA through the OpenFX plug-in in the simulated
 //    OpenFX host (its threads: one per hardware thread), against the module on the same
 //    pixels, the two timed in turn.
+// 5. Premiere Pro's BGRA_4444_8u and _32f frames through the module (the classic render, as
+//    Premiere sends it), against the same pixels in ARGB (8-bit: the classic render of
+//    Premiere's ARGB_4444_8u; float: After Effects' smart render), timed in turn.
 #include "bench/ceilings.h"
 #include "bench/timing.h"
 #include "filter/pixel_formats.h"
@@ -37,6 +40,8 @@ namespace {
 constexpr int32_t kWidth = 3840;
 constexpr int32_t kHeight = 2160;
 constexpr double kFramePixels = static_cast<double>(kWidth) * kHeight;
+// Frames rendered and not timed before two paths are timed in turn.
+constexpr int kSettlingFrames = 5;
 
 std::string processorName() {
     std::ifstream info("/proc/cpuinfo");
@@ -207,6 +212,11 @@ void openFxAgainstTheModule(PF_FilterProc entry, int depth, int runs, int thread
         std::printf("  %2d-bit: a render failed\n", depth);
         return;
     }
+    // The first frames after the buffers are made run slow at times, for both alike.
+    for (int frame = 0; frame < kSettlingFrames; ++frame) {
+        sim.smartRender(static_cast<A_short>(depth));
+        ofx.render(instance, arguments);
+    }
     for (const ControlSet &set : kControlSets) {
         applyControls(sim, set.controls);
         applyControls(ofx, instance, set.controls);
@@ -222,6 +232,66 @@ void openFxAgainstTheModule(PF_FilterProc entry, int depth, int runs, int thread
         const double openFxRate = kFramePixels / bench::median(openFx) * 1e-6;
         std::printf("  %2d-bit %-13s module %6.0f Mpx/s   OpenFX RGBA %6.0f Mpx/s   ratio %.2f\n", depth, set.name,
                     moduleRate, openFxRate, openFxRate / moduleRate);
+    }
+}
+
+// The same pixels with the channel order reversed (BGRA from ARGB).
+void reverseChannels(hostsim::World &from, hostsim::World &to) {
+    const std::size_t channel = static_cast<std::size_t>(from.shape().bitDepth / 8);
+    for (int32_t y = 0; y < from.layer().height; ++y) {
+        const unsigned char *a = from.channels<unsigned char>(0, y);
+        unsigned char *b = to.channels<unsigned char>(0, y);
+        for (int32_t x = 0; x < from.layer().width; ++x, a += 4 * channel, b += 4 * channel) {
+            for (std::size_t c = 0; c < 4; ++c) {
+                std::memcpy(b + channel * c, a + channel * (3 - c), channel);
+            }
+        }
+    }
+}
+
+void premiereAgainstArgb(PF_FilterProc entry, int depth, int runs) {
+    hostsim::World argbSource({kWidth, kHeight, depth}), argbOutput({kWidth, kHeight, depth});
+    fillRandomly(argbSource);
+    hostsim::WorldShape bgra{kWidth, kHeight, depth};
+    bgra.pixelFormat = depth == 8 ? PrPixelFormat_BGRA_4444_8u : PrPixelFormat_BGRA_4444_32f;
+    hostsim::World bgraSource(bgra), bgraOutput(bgra);
+    reverseChannels(argbSource, bgraSource);
+    hostsim::HostSim premiere(entry), argb(entry);
+    premiere.playPremiere();
+    premiere.setWorlds(&bgraSource, &bgraOutput);
+    argb.setWorlds(&argbSource, &argbOutput);
+    // At 8 bits Premiere's own ARGB; in float, where Premiere has no ARGB world, After Effects'.
+    if (depth == 8) {
+        argb.playPremiere();
+    }
+    const auto renderArgb = [&] { return depth == 8 ? argb.render() : argb.smartRender(static_cast<A_short>(depth)); };
+    if (premiere.applyAsPremiereDoes() != PF_Err_NONE || argb.runSmartSequence(static_cast<A_short>(depth)) ||
+        premiere.render() != PF_Err_NONE || renderArgb() != PF_Err_NONE) {
+        std::printf("  %2d-bit: a render failed\n", depth);
+        return;
+    }
+    for (int frame = 0; frame < kSettlingFrames; ++frame) {
+        premiere.render();
+        renderArgb();
+    }
+    for (const ControlSet &set : kControlSets) {
+        applyControls(premiere, set.controls);
+        applyControls(argb, set.controls);
+        std::vector<double> bgraSeconds, argbSeconds;
+        for (int run = 0; run < runs; ++run) {
+            bgraSeconds.push_back(bench::medianSeconds(1, [&] {
+                premiere.forgetObservations();
+                premiere.render();
+            }));
+            argbSeconds.push_back(bench::medianSeconds(1, [&] {
+                argb.forgetObservations();
+                renderArgb();
+            }));
+        }
+        const double bgraRate = kFramePixels / bench::median(bgraSeconds) * 1e-6;
+        const double argbRate = kFramePixels / bench::median(argbSeconds) * 1e-6;
+        std::printf("  %2d-bit %-13s ARGB %6.0f Mpx/s   Premiere BGRA %6.0f Mpx/s   ratio %.2f\n", depth, set.name,
+                    argbRate, bgraRate, bgraRate / argbRate);
     }
 }
 
@@ -267,6 +337,13 @@ int main(int argc, char **argv) {
         hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
         for (int depth : {8, 32}) {
             openFxAgainstTheModule(module.entryPoint(), depth, runs, threads);
+        }
+    }
+    std::printf("3840x2160 in Premiere Pro's BGRA against ARGB, through the module, timed in turn:\n");
+    {
+        hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+        for (int depth : {8, 32}) {
+            premiereAgainstArgb(module.entryPoint(), depth, runs);
         }
     }
     return 0;

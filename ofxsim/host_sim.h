@@ -7,6 +7,7 @@
 #pragma once
 
 #include "api/ofx_core.h"
+#include "ofxsim/band_threads.h"
 #include "ofxsim/image.h"
 #include "ofxsim/objects.h"
 #include "ofxsim/property_set.h"
@@ -121,6 +122,7 @@ class HostSim {
     std::vector<std::unique_ptr<Effect>> instances_;
     std::mutex imagesLock_;
     std::set<PropertySet *> images_; // handed out and not given back
+    BandThreads bandThreads_;
 };
 
 } // namespace ofxsim

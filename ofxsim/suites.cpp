@@ -281,20 +281,14 @@ OfxStatus HostSim::runThreads(OfxThreadFunctionV1 *function, unsigned int thread
         const std::lock_guard guard(seen_.lock);
         seen_.threadMaxes.push_back(count);
     }
-    std::vector<std::thread> bands;
-    for (unsigned int i = 0; i < count; ++i) {
-        bands.emplace_back([this, function, i, count, argument] {
-            onBandThread = true;
-            {
-                const std::lock_guard guard(seen_.lock);
-                seen_.bandThreads.insert(std::this_thread::get_id());
-            }
-            function(i, count, argument);
-        });
-    }
-    for (std::thread &band : bands) {
-        band.join();
-    }
+    bandThreads_.run(count, [this, function, count, argument](unsigned int index) {
+        onBandThread = true;
+        {
+            const std::lock_guard guard(seen_.lock);
+            seen_.bandThreads.insert(std::this_thread::get_id());
+        }
+        function(index, count, argument);
+    });
     return kOfxStatOK;
 }
 
