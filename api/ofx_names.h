@@ -101,6 +101,9 @@ inline constexpr char kOfxImagePropRowBytes[] = "OfxImagePropRowBytes";
 inline constexpr char kOfxImagePropPixelAspectRatio[] = "OfxImagePropPixelAspectRatio";
 inline constexpr char kOfxImagePropField[] = "OfxImagePropField";
 inline constexpr char kOfxImageFieldNone[] = "OfxFieldNone";
+// Sony Vegas' extension: an image whose channels lie B, G, R, A says so.
+inline constexpr char kOfxImageEffectPropPixelOrder[] = "OfxImageEffectPropPixelOrder";
+inline constexpr char kOfxImagePixelOrderBGRA[] = "OfxImagePixelOrderBGRA";
 
 // Render arguments.
 inline constexpr char kOfxImageEffectPropRenderWindow[] = "OfxImageEffectPropRenderWindow";

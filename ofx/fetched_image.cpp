@@ -50,7 +50,9 @@ OfxStatus FetchedImage::describe() {
     }
     const std::optional<ImageFormat> format = formatNamed(image.string(kOfxImageEffectPropPixelDepth).value_or(""),
                                                           image.string(kOfxImageEffectPropComponents).value_or(""));
-    if (!format) {
+    // Images are RGBA unless they say otherwise (one host's extension); the effect never asked
+    // for BGRA.
+    if (!format || image.string(kOfxImageEffectPropPixelOrder) == std::string(kOfxImagePixelOrderBGRA)) {
         return kOfxStatErrImageFormat;
     }
     layout_ = {

@@ -317,6 +317,13 @@ TEST(OfxRender, BadInputIsAnsweredWithItsStatusAndNothingIsWritten) {
              };
          },
          kOfxStatErrImageFormat},
+        {"channels in BGRA order",
+         [](ofxsim::Effect &e, ofxsim::RenderArguments &) {
+             e.clip("Source")->adjust = [](ofxsim::PropertySet &p) {
+                 p.set(kOfxImageEffectPropPixelOrder, {std::string(kOfxImagePixelOrderBGRA)});
+             };
+         },
+         kOfxStatErrImageFormat},
         {"rows shorter than the width",
          [](ofxsim::Effect &e, ofxsim::RenderArguments &) {
              e.clip("Source")->adjust = [](ofxsim::PropertySet &p) { p.set(kOfxImagePropRowBytes, {12 * 4 - 1}); };
