@@ -6,6 +6,7 @@
 #include "api/ofx_names.h"
 #include "filter/row_kernels.h"
 #include "test_home.h"
+#include "vector_levels.h"
 
 #include <gtest/gtest.h>
 
@@ -63,11 +64,8 @@ bool untouchedOutside(const Image &image, const OfxRectI &region, unsigned char 
 
 TEST(OfxRender, TheSameBitsAsTheEffectModuleAtEveryDepthAndLevel) {
     std::mt19937 random(19);
-    for (const char *levelName : {"scalar", "sse2", "avx2", "avx512"}) {
-        const std::optional<VectorLevel> level = supportedVectorLevelNamed(levelName);
-        if (!level) {
-            continue; // not on this processor
-        }
+    for (const std::string &levelName : levelsThisProcessorHas()) {
+        const std::optional<VectorLevel> level = supportedVectorLevelNamed(levelName.c_str());
         // Both binaries read the level when they first render after they are loaded.
         test_home::setVariable(vectorLevelVariable, levelName);
         for (int depth : kDepths) {

@@ -6,6 +6,7 @@
 #include "hostsim/plugin_module.h"
 #include "identity/identity.h"
 #include "test_home.h"
+#include "vector_levels.h"
 
 #include <gtest/gtest.h>
 
@@ -73,16 +74,17 @@ void fillRandomly(World &world, std::mt19937 &random) {
     }
 }
 
-// The same pixels with the channel order reversed: B, G, R, A and A, R, G, B are each
-// other's mirror.
-void reverseChannels(World &from, World &to) {
+// The same pixels in another world, with the channel order reversed (B, G, R, A and A, R, G,
+// B are each other's mirror) or as they are.
+void copyPixels(World &from, World &to, bool reversed) {
     const int channelBytes = from.shape().bitDepth / 8;
     for (int32_t y = 0; y < from.shape().height; ++y) {
         for (int32_t x = 0; x < from.shape().width; ++x) {
             const unsigned char *a = from.channels<unsigned char>(x, y);
             unsigned char *b = to.channels<unsigned char>(x, y);
             for (int c = 0; c < 4; ++c) {
-                std::memcpy(b + channelBytes * c, a + channelBytes * (3 - c), static_cast<std::size_t>(channelBytes));
+                std::memcpy(b + channelBytes * c, a + channelBytes * (reversed ? 3 - c : c),
+                            static_cast<std::size_t>(channelBytes));
             }
         }
     }
@@ -105,23 +107,9 @@ void expectedFor(World &source, World &expected, const Controls &c) {
     const bool bgra = source.pixelFormat() != PrPixelFormat_ARGB_4444_8u;
     World argb({source.shape().width, source.shape().height, depth});
     World rendered({source.shape().width, source.shape().height, depth});
-    if (bgra) {
-        reverseChannels(source, argb);
-    } else {
-        for (int32_t y = 0; y < source.shape().height; ++y) {
-            std::memcpy(argb.channels<unsigned char>(0, y), source.channels<unsigned char>(0, y),
-                        static_cast<std::size_t>(source.shape().width * source.bytesPerPixel()));
-        }
-    }
+    copyPixels(source, argb, bgra);
     renderInAfterEffects(argb, rendered, c);
-    if (bgra) {
-        reverseChannels(rendered, expected);
-    } else {
-        for (int32_t y = 0; y < source.shape().height; ++y) {
-            std::memcpy(expected.channels<unsigned char>(0, y), rendered.channels<unsigned char>(0, y),
-                        static_cast<std::size_t>(source.shape().width * source.bytesPerPixel()));
-        }
-    }
+    copyPixels(rendered, expected, bgra);
 }
 
 hostsim::WorldShape shape(PrPixelFormat format, int32_t width, int32_t height, int32_t pad = 0, bool bottomUp = false) {
@@ -186,10 +174,7 @@ TEST(Premiere, GlobalSetupDeclaresItsFormatsBestFirstAndTheFlagsStayAsInAfterEff
 
 TEST(Premiere, EveryFormatGivesAfterEffectsBitsAtEveryLevel) {
     std::mt19937 random(20);
-    for (const char *level : {"scalar", "sse2", "avx2", "avx512"}) {
-        if (!supportedVectorLevelNamed(level)) {
-            continue;
-        }
+    for (const std::string &level : levelsThisProcessorHas()) {
         test_home::setVariable(vectorLevelVariable, level);
         for (PrPixelFormat format : kRendered) {
             SCOPED_TRACE(testing::Message() << level << ", format 0x" << std::hex << format);

@@ -6,6 +6,7 @@
 #include "hostsim/host_sim.h"
 #include "hostsim/plugin_module.h"
 #include "test_home.h"
+#include "vector_levels.h"
 
 #include <gtest/gtest.h>
 
@@ -17,23 +18,11 @@
 
 namespace {
 
-// The kernel levels by the names the module's environment variable takes.
-std::vector<std::string> levelsThisProcessorHas() {
-    std::vector<std::string> names;
-    for (const char *name : {"scalar", "sse2", "avx2", "avx512"}) {
-        if (supportedVectorLevelNamed(name)) {
-            names.push_back(name);
-        }
-    }
-    return names;
-}
-
 // 251 columns: no register width divides a row, so every level's row tail is crossed too.
 constexpr int32_t kWidth = 251;
 
 // A frame whose pixels all hold one colour `rgb` while their alphas run through `alphas`.
-template <class T>
-void paint(hostsim::World &world, const std::vector<T> &alphas, const T (&rgb)[3]) {
+template <class T> void paint(hostsim::World &world, const std::vector<T> &alphas, const T (&rgb)[3]) {
     std::size_t i = 0;
     for (int32_t y = 0; y < world.shape().height; ++y) {
         for (int32_t x = 0; x < world.shape().width; ++x, ++i) {
