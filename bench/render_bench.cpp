@@ -101,9 +101,8 @@ void frameThroughTheModule(PF_FilterProc entry, int depth, int runs, int threads
         return;
     }
     const auto frameBytes = static_cast<std::size_t>(output.layer().rowbytes) * kHeight;
-    const double copy =
-        bench::copySeconds(reinterpret_cast<unsigned char *>(source.layer().data),
-                           reinterpret_cast<unsigned char *>(output.layer().data), frameBytes, threads, runs);
+    const double copy = bench::copySeconds(reinterpret_cast<unsigned char *>(source.layer().data),
+                                           reinterpret_cast<unsigned char *>(output.layer().data), frameBytes, threads, runs);
     const double sqrtDiv = bench::sqrtDivSeconds(static_cast<int64_t>(kFramePixels), threads, runs);
     const double copyRate = kFramePixels / copy * 1e-6;
     const double sqrtDivRate = kFramePixels / sqrtDiv * 1e-6;

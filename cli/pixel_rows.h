@@ -17,7 +17,6 @@
 
 namespace cli {
 
-
 // One row of `width` file pixels of four channel slots (the fourth unused when the file has
 // three channels: the world then gets an opaque alpha) into a world row.
 void fileRowToWorld(int depth, const unsigned char *file, int fileChannels, unsigned char *world, int width);

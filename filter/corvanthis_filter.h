@@ -2,6 +2,6 @@
 #pragma once
 
 class CorvanthisFilter {
-  public:
+public:
     virtual ~CorvanthisFilter() = default;
 };

@@ -12,7 +12,7 @@
 #include <cstdint>
 
 template <class View, RenderServices Host> class ZephyrineFilter : public CorvanthisFilter {
-  public:
+public:
     using Pixel = typename View::PixelType;
 
     // `transformRow` turns one row of the view's pixels; by default the kernel of the format.
@@ -60,7 +60,7 @@ template <class View, RenderServices Host> class ZephyrineFilter : public Corvan
     View output;
     VectorControls controls;
 
-  private:
+private:
     struct RowBand {
         int32_t begin, end;
     };

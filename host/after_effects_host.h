@@ -30,7 +30,7 @@ struct InputTime {
 };
 
 class AfterEffectsHost : public CorvanthisHost, public xParameterHostAE {
-  public:
+public:
     AfterEffectsHost(std::string name, std::string category, std::string description);
     ~AfterEffectsHost() override;
 
@@ -50,9 +50,12 @@ class AfterEffectsHost : public CorvanthisHost, public xParameterHostAE {
     virtual PF_Err dispatch(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
                             PF_LayerDef *output, void *extra);
     virtual PF_Err about(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
-    virtual PF_Err globalSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
-    virtual PF_Err globalSetdown(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
-    virtual PF_Err sequenceSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
+    virtual PF_Err globalSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                               PF_LayerDef *output);
+    virtual PF_Err globalSetdown(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                 PF_LayerDef *output);
+    virtual PF_Err sequenceSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                 PF_LayerDef *output);
     virtual PF_Err sequenceResetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
                                    PF_LayerDef *output);
     virtual PF_Err sequenceSetdown(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
@@ -65,13 +68,16 @@ class AfterEffectsHost : public CorvanthisHost, public xParameterHostAE {
                                      PF_LayerDef *output, void *extra);
     virtual PF_Err completelyGeneral(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
                                      PF_LayerDef *output, void *extra);
-    virtual PF_Err paramsSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
+    virtual PF_Err paramsSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                               PF_LayerDef *output);
     virtual PF_Err userChangedParam(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
                                     PF_LayerDef *output, void *extra);
-    virtual PF_Err updateParamsUI(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output,
-                                  void *extra);
-    virtual PF_Err frameSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
-    virtual PF_Err frameSetdown(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
+    virtual PF_Err updateParamsUI(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                  PF_LayerDef *output, void *extra);
+    virtual PF_Err frameSetup(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                              PF_LayerDef *output);
+    virtual PF_Err frameSetdown(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                PF_LayerDef *output);
     virtual PF_Err render8(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) = 0;
     virtual PF_Err render16(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) = 0;
     virtual PF_Err render32(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) = 0;
@@ -103,7 +109,7 @@ class AfterEffectsHost : public CorvanthisHost, public xParameterHostAE {
     // Written by thread 0 only, read by pool threads: a whole value, no ordering needed.
     std::atomic<int32_t> interruptCode{0};
 
-  private:
+private:
     void numberParameters();
     bool hostHandlesAvailable() const;
     PF_Err defaultCommand(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);

@@ -5,7 +5,7 @@
 #include "api/effect_api.h"
 
 class CheckedOutParameters {
-  public:
+public:
     static constexpr int32_t kCapacity = 150;
 
     // `count` is the first free host index (the adapter's parameterCount).
@@ -22,7 +22,7 @@ class CheckedOutParameters {
     // The table, indexed by host index; entry 0 (the input layer) stays null.
     PF_ParamDef **pointers() { return pointers_; }
 
-  private:
+private:
     const PF_InData &in_;
     int32_t count_;
     int32_t checkedOut_ = 0; // indexes 1..checkedOut_ hold records to check in

@@ -1,7 +1,7 @@
 #include "host/corvanthis_host.h"
 
-#include "diag/debug_log.h"
 #include "identity/identity.h"
+#include "diag/debug_log.h"
 #include "platform/system.h"
 #include "threads/thread_pool.h"
 

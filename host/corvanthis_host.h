@@ -11,7 +11,7 @@
 #include <string>
 
 class CorvanthisHost {
-  public:
+public:
     CorvanthisHost(std::string name, std::string category, std::string description);
     virtual ~CorvanthisHost();
     CorvanthisHost(const CorvanthisHost &) = delete;
@@ -29,7 +29,8 @@ class CorvanthisHost {
     virtual std::string outputName();
     virtual bool hostFlag();
     virtual xParameterList &parameterList();
-    virtual void onUpdateParamsUI(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output);
+    virtual void onUpdateParamsUI(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                                  PF_LayerDef *output);
     virtual void onParamChanged(std::string key);
     virtual double frameOf(const std::string &name);
     virtual void mapRegion(const std::string &name, PF_LRect &region);

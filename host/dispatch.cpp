@@ -72,15 +72,16 @@ void AfterEffectsHost::numberParameters() {
             continue;
         }
         bound->index = next++;
-        if (auto *colour = dynamic_cast<xRGBA *>(element);
-            colour != nullptr && colour->colourDefinition().alphaId > 0) {
+        if (auto *colour = dynamic_cast<xRGBA *>(element); colour != nullptr && colour->colourDefinition().alphaId > 0) {
             colour->alphaIndex = next++;
         }
     }
     parameterCount_ = next;
 }
 
-PF_Err AfterEffectsHost::defaultCommand(PF_InData *, PF_OutData *, PF_ParamDef *[], PF_LayerDef *) { return noError(); }
+PF_Err AfterEffectsHost::defaultCommand(PF_InData *, PF_OutData *, PF_ParamDef *[], PF_LayerDef *) {
+    return noError();
+}
 
 PF_Err AfterEffectsHost::globalSetdown(PF_InData *in, PF_OutData *out, PF_ParamDef *p[], PF_LayerDef *o) {
     return defaultCommand(in, out, p, o);

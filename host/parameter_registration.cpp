@@ -10,7 +10,7 @@ namespace {
 
 // Adds records to the host and counts the ones it accepted.
 class Registrar {
-  public:
+public:
     explicit Registrar(PF_InData &in) : in_(in) {}
 
     PF_Err add(PF_ParamDef &record) {
@@ -34,7 +34,7 @@ class Registrar {
 
     int32_t count() const { return count_; }
 
-  private:
+private:
     PF_InData &in_;
     int32_t count_ = 0;
 };
@@ -115,9 +115,9 @@ PF_Err registerDefinition(Registrar &registrar, const xParameterDef &def, PF_Par
     }
     if (const auto *slider = dynamic_cast<const xFloatDef *>(&def)) {
         record.param_type = PF_Param_FLOAT_SLIDER;
-        const PF_ValueDisplayFlags display =
-            static_cast<PF_ValueDisplayFlags>((slider->displayPixels ? PF_ValueDisplayFlag_PIXEL : 0) |
-                                              (slider->displayPercent ? PF_ValueDisplayFlag_PERCENT : 0));
+        const PF_ValueDisplayFlags display = static_cast<PF_ValueDisplayFlags>(
+            (slider->displayPixels ? PF_ValueDisplayFlag_PIXEL : 0) |
+            (slider->displayPercent ? PF_ValueDisplayFlag_PERCENT : 0));
         fillFloatSlider(record.u.fs_d, slider->validMin, slider->validMax, slider->sliderMin, slider->sliderMax,
                         slider->defaultValue, slider->precision, display);
         return registrar.add(record);

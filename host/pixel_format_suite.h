@@ -5,7 +5,7 @@
 #include "api/effect_api.h"
 
 class PixelFormatSuite {
-  public:
+public:
     explicit PixelFormatSuite(const PF_InData *in);
     ~PixelFormatSuite();
     PixelFormatSuite(const PixelFormatSuite &) = delete;
@@ -14,7 +14,7 @@ class PixelFormatSuite {
     // Null when the host offers no suite.
     const PF_PixelFormatSuite1 *suite() const { return suite_; }
 
-  private:
+private:
     SPBasicSuite *basic_ = nullptr;
     const PF_PixelFormatSuite1 *suite_ = nullptr;
 };

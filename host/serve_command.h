@@ -9,8 +9,8 @@
 #include <new>
 
 template <class Adapter>
-PF_Err serveCommand(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[], PF_LayerDef *output,
-                    void *extra) noexcept {
+PF_Err serveCommand(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+                    PF_LayerDef *output, void *extra) noexcept {
     try {
         Adapter adapter(identity::kEffectName, identity::kCategory, identity::description());
         return adapter.dispatch(cmd, in_data, out_data, params, output, extra);

@@ -5,7 +5,7 @@
 #include "api/effect_api.h"
 
 class SuiteHandler {
-  public:
+public:
     // Throws HostError 516 when the host offers no basic suite.
     explicit SuiteHandler(const PF_InData *in);
     ~SuiteHandler();
@@ -15,7 +15,7 @@ class SuiteHandler {
     // "PF Param Utils Suite" version 2; throws HostError 516 when the host refuses it.
     const PF_ParamUtilsSuite1 &paramUtils();
 
-  private:
+private:
     SPBasicSuite *basic_;
     const PF_ParamUtilsSuite1 *paramUtils_ = nullptr;
 };

@@ -5,13 +5,13 @@
 #include "host/zephyrine_host.h"
 
 class ZephyrineAEHost : public ZephyrineHost<AfterEffectsHost> {
-  public:
+public:
     using ZephyrineHost<AfterEffectsHost>::ZephyrineHost;
 
     PF_Err render8(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) override;
     PF_Err render16(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) override;
     PF_Err render32(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) override;
 
-  private:
+private:
     template <class Pixel> PF_Err renderAt(const ImageDesc &source, const ImageDesc &output);
 };

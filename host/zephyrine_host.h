@@ -6,7 +6,7 @@
 #include <string>
 
 template <class HostBase> class ZephyrineHost : public HostBase, public ZephyrineParameters {
-  public:
+public:
     ZephyrineHost(std::string name, std::string category, std::string description)
         : HostBase(std::move(name), std::move(category), std::move(description)) {}
 

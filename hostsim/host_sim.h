@@ -35,26 +35,26 @@ struct Observations {
     std::vector<std::pair<PF_ParamIndex, PF_ParamDef>> paramUIUpdates;
     std::vector<PrPixelFormat> declaredPixelFormats; // as the pixel format suite holds them now
     int pixelFormatQueries = 0;
-    int hostCalls = 0;                    // calls of the callbacks fault injection counts
+    int hostCalls = 0;                   // calls of the callbacks fault injection counts
     const char *failedCallback = nullptr; // the callback made to fail, once it was called
-    PF_Cmd failedDuring = -1;             // ... and the command that was running
+    PF_Cmd failedDuring = -1;            // ... and the command that was running
 
     int checkoutBalance() const { return static_cast<int>(checkouts.size() - checkinIds.size()); }
 };
 
 // How the host answers; every field defaults to a host that grants everything.
 struct Script {
-    PF_Err checkoutError = PF_Err_NONE;       // returned by checkout_param ...
-    PF_ParamIndex checkoutErrorIndex = -1;    // ... for this index only (-1: every index)
-    PF_Err addParamError = PF_Err_NONE;       // returned by add_param ...
-    int addParamErrorFromCall = 1;            // ... from this call on (1 = the first)
-    PF_Err progressAnswer = PF_Err_NONE;      // returned by progress ...
-    int progressAnswerFromCall = 1;           // ... from this call on
-    int processors;                           // iterate_generic calls back once per processor
-    bool iterateConcurrently = false;         // ... each call on a thread of its own
+    PF_Err checkoutError = PF_Err_NONE;  // returned by checkout_param ...
+    PF_ParamIndex checkoutErrorIndex = -1; // ... for this index only (-1: every index)
+    PF_Err addParamError = PF_Err_NONE;  // returned by add_param ...
+    int addParamErrorFromCall = 1;       // ... from this call on (1 = the first)
+    PF_Err progressAnswer = PF_Err_NONE; // returned by progress ...
+    int progressAnswerFromCall = 1;      // ... from this call on
+    int processors;                      // iterate_generic calls back once per processor
+    bool iterateConcurrently = false;    // ... each call on a thread of its own
     PF_Err iterateGenericError = PF_Err_NONE; // returned by iterate_generic without calling back
-    bool offerBasicSuite = true;              // pica_basicP is set
-    bool refuseSuites = false;                // AcquireSuite fails
+    bool offerBasicSuite = true;         // pica_basicP is set
+    bool refuseSuites = false;           // AcquireSuite fails
     bool offerPixelFormatSuite = false;       // Premiere's "PF Pixel Format Suite" (playPremiere sets it)
     PF_Err addPixelFormatError = PF_Err_NONE; // answered by AddSupportedPixelFormat
     PF_Err getPixelFormatError = PF_Err_NONE; // answered by GetPixelFormat
@@ -67,7 +67,7 @@ struct Script {
 };
 
 class HostSim {
-  public:
+public:
     explicit HostSim(PF_FilterProc entry);
     HostSim(const HostSim &) = delete;
     HostSim &operator=(const HostSim &) = delete;
@@ -113,13 +113,13 @@ class HostSim {
     // (iterate_generic, the basic suite), on the calling thread, while the scope lives.
     // send() does it.
     class Current {
-      public:
+    public:
         explicit Current(HostSim &host);
         ~Current();
         Current(const Current &) = delete;
         Current &operator=(const Current &) = delete;
 
-      private:
+    private:
         HostSim *previous_;
     };
 
@@ -133,7 +133,7 @@ class HostSim {
     PF_Err applyAsPremiereDoes();
     PF_Err renderFrameAsPremiereDoes();
 
-  private:
+private:
     static HostSim &from(PF_ProgPtr effectRef);
     static HostSim *current(); // the host that made the current thread's call, if any
     static PF_Err checkoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long time, A_long step, A_u_long scale,

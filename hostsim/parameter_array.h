@@ -9,7 +9,7 @@
 namespace hostsim {
 
 class ParameterArray {
-  public:
+public:
     ParameterArray() { reset(); }
     ParameterArray(const ParameterArray &) = delete; // the pointers point into this array
     ParameterArray &operator=(const ParameterArray &) = delete;
@@ -20,7 +20,9 @@ class ParameterArray {
     // Appends a record and returns its index.
     PF_ParamIndex append(const PF_ParamDef &record);
     PF_ParamDef &at(PF_ParamIndex index) { return records_.at(static_cast<std::size_t>(index)); }
-    bool contains(PF_ParamIndex index) const { return index >= 0 && static_cast<std::size_t>(index) < records_.size(); }
+    bool contains(PF_ParamIndex index) const {
+        return index >= 0 && static_cast<std::size_t>(index) < records_.size();
+    }
     PF_ParamIndex size() const { return static_cast<PF_ParamIndex>(records_.size()); }
 
     void setFloat(PF_ParamIndex index, double value) { at(index).u.fs_d.value = value; }
@@ -29,7 +31,7 @@ class ParameterArray {
     // The array of pointers handed to the effect.
     PF_ParamDef **pointers() { return pointers_.data(); }
 
-  private:
+private:
     std::deque<PF_ParamDef> records_; // a deque keeps records in place as it grows
     std::vector<PF_ParamDef *> pointers_;
 };

@@ -9,7 +9,7 @@
 namespace hostsim {
 
 class PluginModule {
-  public:
+public:
     // Loads the module and finds its entry point; throws std::runtime_error naming the reason.
     explicit PluginModule(const std::string &path);
     ~PluginModule();
@@ -22,7 +22,7 @@ class PluginModule {
     // The module built beside the running executable.
     static std::string besideExecutable();
 
-  private:
+private:
     std::string path_;
     platform::ModuleHandle module_;
     PF_FilterProc entry_;

@@ -4,8 +4,8 @@
 
 #include "api/effect_api.h"
 
-#include <algorithm>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -14,15 +14,15 @@ namespace hostsim {
 struct WorldShape {
     int32_t width = 0;
     int32_t height = 0;
-    int bitDepth = 8;      // 8, 16 or 32
-    int32_t padBytes = 0;  // extra bytes at the end of every row
-    bool bottomUp = false; // rows run backwards through memory (negative rowbytes)
+    int bitDepth = 8;        // 8, 16 or 32
+    int32_t padBytes = 0;    // extra bytes at the end of every row
+    bool bottomUp = false;   // rows run backwards through memory (negative rowbytes)
     // What Premiere's pixel format suite says the world is; 0: the ARGB format of its depth.
     PrPixelFormat pixelFormat = 0;
 };
 
 class World {
-  public:
+public:
     // Bytes of guard pattern before and after the pixels.
     static constexpr std::size_t kGuardBytes = 64;
 
@@ -61,7 +61,7 @@ class World {
     // True while the guards around the buffer and the row padding hold their pattern.
     bool guardsIntact() const;
 
-  private:
+private:
     unsigned char *rowStart(int32_t y) const;
 
     WorldShape shape_;

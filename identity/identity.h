@@ -45,9 +45,9 @@ inline constexpr bool kMultiFrameRendering = false;
 #endif
 
 inline constexpr PF_OutFlags kOutFlags = PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_SEND_UPDATE_PARAMS_UI;
-inline constexpr PF_OutFlags2 kOutFlags2 =
-    PF_OutFlag2_REVEALS_ZERO_ALPHA | PF_OutFlag2_SUPPORTS_SMART_RENDER | PF_OutFlag2_FLOAT_COLOR_AWARE |
-    (kMultiFrameRendering ? PF_OutFlag2_SUPPORTS_THREADED_RENDERING : 0);
+inline constexpr PF_OutFlags2 kOutFlags2 = PF_OutFlag2_REVEALS_ZERO_ALPHA | PF_OutFlag2_SUPPORTS_SMART_RENDER |
+                                           PF_OutFlag2_FLOAT_COLOR_AWARE |
+                                           (kMultiFrameRendering ? PF_OutFlag2_SUPPORTS_THREADED_RENDERING : 0);
 
 // The host's version word: major in three bits, then minor and bug-fix in four each, the
 // release stage (3) and build 0. A major of 8 or more wraps.

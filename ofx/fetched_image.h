@@ -25,7 +25,7 @@ struct ImageLayout {
 };
 
 class FetchedImage {
-  public:
+public:
     FetchedImage(const HostSuites &suites, OfxImageClipHandle clip, OfxTime time);
     ~FetchedImage();
     FetchedImage(const FetchedImage &) = delete;
@@ -36,7 +36,7 @@ class FetchedImage {
     OfxStatus status() const { return status_; }
     const ImageLayout &layout() const { return layout_; }
 
-  private:
+private:
     OfxStatus describe();
 
     const HostSuites &suites_;

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 class HostThreads {
-  public:
+public:
     HostThreads(const HostSuites &suites, OfxImageEffectHandle instance) : suites_(suites), instance_(instance) {}
 
     int32_t noError() const { return kOfxStatOK; }
@@ -23,7 +23,7 @@ class HostThreads {
 
     bool aborted() const { return aborted_.load(std::memory_order_relaxed); }
 
-  private:
+private:
     struct Run {
         const IterationJob *job;
         std::atomic<int32_t> result{kOfxStatOK};

@@ -9,7 +9,7 @@
 #include <string>
 
 class Properties {
-  public:
+public:
     Properties(const OfxPropertySuiteV1 &suite, OfxPropertySetHandle handle) : suite_(suite), handle_(handle) {}
 
     OfxStatus set(const char *name, const char *value, int index = 0) const;
@@ -25,7 +25,7 @@ class Properties {
     std::optional<double> number(const char *name, int index = 0) const;
     std::optional<void *> pointer(const char *name) const;
 
-  private:
+private:
     const OfxPropertySuiteV1 &suite_;
     OfxPropertySetHandle handle_;
 };

@@ -11,7 +11,7 @@
 namespace ofxsim {
 
 class BandThreads {
-  public:
+public:
     BandThreads() = default;
     ~BandThreads();
     BandThreads(const BandThreads &) = delete;
@@ -22,7 +22,7 @@ class BandThreads {
     // instances at once) get threads of their own.
     void run(unsigned int count, const std::function<void(unsigned int)> &band);
 
-  private:
+private:
     void serve(unsigned int index);
 
     std::mutex busy_; // held by the run the pool serves

@@ -53,7 +53,7 @@ struct RenderArguments {
 };
 
 class HostSim {
-  public:
+public:
     // Loads the bundle's binary for this platform and checks its plug-in record; throws
     // std::runtime_error saying why it cannot.
     explicit HostSim(const std::string &bundle);
@@ -106,7 +106,7 @@ class HostSim {
     int abortRequested();
     OfxStatus runThreads(void (*function)(unsigned int, unsigned int, void *), unsigned int threads, void *argument);
 
-  private:
+private:
     std::unique_ptr<Effect> makeDescriptorCopy(const Effect &from, const std::string &context);
 
     platform::ModuleHandle module_ = nullptr;

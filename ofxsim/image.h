@@ -23,7 +23,7 @@ struct ImageShape {
 };
 
 class Image {
-  public:
+public:
     static constexpr std::size_t kGuardBytes = 64;
 
     explicit Image(const ImageShape &shape);
@@ -56,7 +56,7 @@ class Image {
     // True while the guards and the row padding hold their pattern.
     bool guardsIntact() const;
 
-  private:
+private:
     const unsigned char *rowOf(int y) const;
 
     ImageShape shape_;

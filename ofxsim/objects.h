@@ -16,7 +16,7 @@
 namespace ofxsim {
 
 class Parameter {
-  public:
+public:
     Parameter(std::string type, std::string name, PropertySet properties)
         : type(std::move(type)), name(std::move(name)), properties(std::move(properties)) {}
 
@@ -36,7 +36,7 @@ class Parameter {
 };
 
 class ParameterSet {
-  public:
+public:
     explicit ParameterSet(PropertySet properties) : properties(std::move(properties)) {}
 
     OfxParamSetHandle handle() { return reinterpret_cast<OfxParamSetHandle>(this); }
@@ -48,7 +48,7 @@ class ParameterSet {
 };
 
 class Clip {
-  public:
+public:
     Clip(std::string name, PropertySet properties) : name(std::move(name)), properties(std::move(properties)) {}
 
     OfxImageClipHandle handle() { return reinterpret_cast<OfxImageClipHandle>(this); }
@@ -69,7 +69,7 @@ class Clip {
 };
 
 class Effect {
-  public:
+public:
     explicit Effect(PropertySet properties, PropertySet parameterSetProperties)
         : properties(std::move(properties)), parameters(std::move(parameterSetProperties)) {}
 

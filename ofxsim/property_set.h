@@ -32,7 +32,7 @@ struct PropertySpec {
 using PropertySpecs = std::vector<PropertySpec>;
 
 class PropertySet {
-  public:
+public:
     explicit PropertySet(const std::vector<const PropertySpecs *> &kinds = {});
     PropertySet(const PropertySet &other);
     PropertySet &operator=(const PropertySet &) = delete;
@@ -59,7 +59,7 @@ class PropertySet {
 
     static const OfxPropertySuiteV1 &suite();
 
-  private:
+private:
     struct Property {
         PropertySpec spec;
         std::vector<PropertyValue> values;

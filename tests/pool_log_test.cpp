@@ -3,8 +3,8 @@
 #include "render_support.h"
 #include "test_home.h"
 
-#include "platform/thread.h"
 #include "filter/iteration_job.h"
+#include "platform/thread.h"
 
 #include <gtest/gtest.h>
 

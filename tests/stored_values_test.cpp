@@ -22,7 +22,8 @@ namespace {
 constexpr int32_t kWidth = 251;
 
 // A frame whose pixels all hold one colour `rgb` while their alphas run through `alphas`.
-template <class T> void paint(hostsim::World &world, const std::vector<T> &alphas, const T (&rgb)[3]) {
+template <class T>
+void paint(hostsim::World &world, const std::vector<T> &alphas, const T (&rgb)[3]) {
     std::size_t i = 0;
     for (int32_t y = 0; y < world.shape().height; ++y) {
         for (int32_t x = 0; x < world.shape().width; ++x, ++i) {

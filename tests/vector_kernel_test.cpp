@@ -30,8 +30,7 @@ std::vector<VectorLevel> vectorLevels() {
     return levels;
 }
 
-VectorControls controls(double forward, double sideways, double upwards, int x, int y, int z, int all,
-                        int traditional) {
+VectorControls controls(double forward, double sideways, double upwards, int x, int y, int z, int all, int traditional) {
     return {forward, sideways, upwards, x, y, z, all, traditional};
 }
 
@@ -92,9 +91,9 @@ void expectEveryLevelMatches(const VectorControls &c, const std::vector<unsigned
             }
             ADD_FAILURE() << vectorLevelName(level) << " differs from the scalar kernel on " << what << " at "
                           << describePixel<Pixel>(input, pixel) << ": " << describePixel<Pixel>(actual, pixel)
-                          << " instead of " << describePixel<Pixel>(expected, pixel) << "; controls " << c.tiltForward
-                          << " " << c.tiltSideways << " " << c.tiltUpwards << " " << c.invertX << c.invertY << c.invertZ
-                          << c.invertAll << c.traditionalFormat;
+                          << " instead of " << describePixel<Pixel>(expected, pixel) << "; controls "
+                          << c.tiltForward << " " << c.tiltSideways << " " << c.tiltUpwards << " " << c.invertX
+                          << c.invertY << c.invertZ << c.invertAll << c.traditionalFormat;
             return;
         }
     }
@@ -160,9 +159,9 @@ std::vector<unsigned char> awkwardFloatPixels() {
     const float signalling = std::numeric_limits<float>::signaling_NaN();
     const float infinity = std::numeric_limits<float>::infinity();
     const float denormal = std::numeric_limits<float>::denorm_min();
-    const float special[] = {nan,        -nan,        infinity, -infinity, denormal,   -denormal,  3e-39f, FLT_MIN,
-                             0.0f,       -0.0f,       1.0f,     -1.0f,     0.5f,       2.0f,       1e30f,  -1e30f,
-                             1.0000001f, 0.99999994f, 3.4e38f,  -3.4e38f,  signalling, -signalling};
+    const float special[] = {nan,      -nan,   infinity, -infinity, denormal, -denormal, 3e-39f, FLT_MIN,
+                             0.0f,     -0.0f,  1.0f,     -1.0f,     0.5f,     2.0f,      1e30f,  -1e30f,
+                             1.0000001f, 0.99999994f, 3.4e38f, -3.4e38f, signalling, -signalling};
     std::mt19937 random(32);
     std::uniform_real_distribution<float> ordinary(-2.0f, 3.0f);
     std::vector<float> channels(std::size_t{1} << 20);

@@ -4,10 +4,10 @@
 // counter, first come first served.
 #pragma once
 
+#include "filter/iteration_job.h"
 #include "platform/event.h"
 #include "platform/lock.h"
 #include "platform/thread.h"
-#include "filter/iteration_job.h"
 
 #include <cstdint>
 
