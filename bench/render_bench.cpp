@@ -234,27 +234,13 @@ void openFxAgainstTheModule(PF_FilterProc entry, int depth, int runs, int thread
     }
 }
 
-// The same pixels with the channel order reversed (BGRA from ARGB).
-void reverseChannels(hostsim::World &from, hostsim::World &to) {
-    const std::size_t channel = static_cast<std::size_t>(from.shape().bitDepth / 8);
-    for (int32_t y = 0; y < from.layer().height; ++y) {
-        const unsigned char *a = from.channels<unsigned char>(0, y);
-        unsigned char *b = to.channels<unsigned char>(0, y);
-        for (int32_t x = 0; x < from.layer().width; ++x, a += 4 * channel, b += 4 * channel) {
-            for (std::size_t c = 0; c < 4; ++c) {
-                std::memcpy(b + channel * c, a + channel * (3 - c), channel);
-            }
-        }
-    }
-}
-
 void premiereAgainstArgb(PF_FilterProc entry, int depth, int runs) {
     hostsim::World argbSource({kWidth, kHeight, depth}), argbOutput({kWidth, kHeight, depth});
     fillRandomly(argbSource);
     hostsim::WorldShape bgra{kWidth, kHeight, depth};
     bgra.pixelFormat = depth == 8 ? PrPixelFormat_BGRA_4444_8u : PrPixelFormat_BGRA_4444_32f;
     hostsim::World bgraSource(bgra), bgraOutput(bgra);
-    reverseChannels(argbSource, bgraSource);
+    bgraSource.copyPixelsFrom(argbSource, true);
     hostsim::HostSim premiere(entry), argb(entry);
     premiere.playPremiere();
     premiere.setWorlds(&bgraSource, &bgraOutput);

@@ -28,17 +28,18 @@ template <class Pixel> PF_Err ZephyrineAEHost::renderAt(const ImageDesc &source,
 }
 
 // Premiere's own formats hold the channels as B, G, R, A; both images come in one order.
+template <class Argb, class Bgra> PF_Err ZephyrineAEHost::renderIn(const ImageDesc &source, const ImageDesc &output) {
+    return output.channelOrder == ChannelOrder::bgra ? renderAt<Bgra>(source, output) : renderAt<Argb>(source, output);
+}
+
 PF_Err ZephyrineAEHost::render8(const ImageDesc &source, const ImageDesc &output, const LayerInputs &) {
-    return output.channelOrder == ChannelOrder::bgra ? renderAt<BgraPixel8>(source, output)
-                                                     : renderAt<Pixel8>(source, output);
+    return renderIn<Pixel8, BgraPixel8>(source, output);
 }
 
 PF_Err ZephyrineAEHost::render16(const ImageDesc &source, const ImageDesc &output, const LayerInputs &) {
-    return output.channelOrder == ChannelOrder::bgra ? renderAt<BgraPixel16>(source, output)
-                                                     : renderAt<Pixel16>(source, output);
+    return renderIn<Pixel16, BgraPixel16>(source, output);
 }
 
 PF_Err ZephyrineAEHost::render32(const ImageDesc &source, const ImageDesc &output, const LayerInputs &) {
-    return output.channelOrder == ChannelOrder::bgra ? renderAt<BgraPixel32>(source, output)
-                                                     : renderAt<Pixel32>(source, output);
+    return renderIn<Pixel32, BgraPixel32>(source, output);
 }

@@ -13,5 +13,7 @@ public:
     PF_Err render32(const ImageDesc &source, const ImageDesc &output, const LayerInputs &extraInputs) override;
 
 private:
+    // The images' channel order picks the format: After Effects' ARGB or Premiere's BGRA.
+    template <class Argb, class Bgra> PF_Err renderIn(const ImageDesc &source, const ImageDesc &output);
     template <class Pixel> PF_Err renderAt(const ImageDesc &source, const ImageDesc &output);
 };

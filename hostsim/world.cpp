@@ -54,6 +54,20 @@ unsigned char *World::rowStart(int32_t y) const {
     return reinterpret_cast<unsigned char *>(layer_.data) + static_cast<std::ptrdiff_t>(y) * layer_.rowbytes;
 }
 
+void World::copyPixelsFrom(World &other, bool reverseChannels) {
+    const auto channel = static_cast<std::size_t>(shape_.bitDepth / 8);
+    for (int32_t y = 0; y < shape_.height; ++y) {
+        const unsigned char *from = other.rowStart(y);
+        unsigned char *to = rowStart(y);
+        for (int32_t x = 0; x < 4 * shape_.width; ++x) {
+            const int32_t c = x % 4;
+            const int32_t source = reverseChannels ? x - c + 3 - c : x;
+            std::memcpy(to + channel * static_cast<std::size_t>(x), from + channel * static_cast<std::size_t>(source),
+                        channel);
+        }
+    }
+}
+
 void World::fill(unsigned char byte) {
     for (int32_t y = 0; y < shape_.height; ++y) {
         std::memset(rowStart(y), byte, static_cast<std::size_t>(shape_.width * bytesPerPixel()));

@@ -54,6 +54,10 @@ public:
         return values;
     }
 
+    // Every pixel of a world of the same size and depth, with the order of the four channels
+    // reversed or as it is: Premiere's B, G, R, A and After Effects' A, R, G, B are each
+    // other's mirror.
+    void copyPixelsFrom(World &other, bool reverseChannels);
     // Sets every pixel byte (not the padding or the guards) to `byte`.
     void fill(unsigned char byte);
     // The pixel bytes row by row, without padding: two worlds of one shape compare equal by it.

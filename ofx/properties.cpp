@@ -16,28 +16,6 @@ OfxStatus Properties::setPointer(const char *name, void *value) const {
     return suite_.propSetPointer(handle_, name, 0, value);
 }
 
-OfxStatus Properties::set(const char *name, std::initializer_list<const char *> values) const {
-    int index = 0;
-    for (const char *value : values) {
-        const OfxStatus status = set(name, value, index++);
-        if (status != kOfxStatOK) {
-            return status;
-        }
-    }
-    return kOfxStatOK;
-}
-
-OfxStatus Properties::set(const char *name, std::initializer_list<int> values) const {
-    int index = 0;
-    for (int value : values) {
-        const OfxStatus status = set(name, value, index++);
-        if (status != kOfxStatOK) {
-            return status;
-        }
-    }
-    return kOfxStatOK;
-}
-
 std::optional<std::string> Properties::string(const char *name, int index) const {
     char *value = nullptr;
     if (suite_.propGetString(handle_, name, index, &value) != kOfxStatOK || value == nullptr) {

@@ -17,8 +17,16 @@ public:
     OfxStatus set(const char *name, double value, int index = 0) const;
     OfxStatus setPointer(const char *name, void *value) const;
     // Every value from index 0 on; stops at the first failure.
-    OfxStatus set(const char *name, std::initializer_list<const char *> values) const;
-    OfxStatus set(const char *name, std::initializer_list<int> values) const;
+    template <class T> OfxStatus set(const char *name, std::initializer_list<T> values) const {
+        int index = 0;
+        for (const T &value : values) {
+            const OfxStatus status = set(name, value, index++);
+            if (status != kOfxStatOK) {
+                return status;
+            }
+        }
+        return kOfxStatOK;
+    }
 
     std::optional<std::string> string(const char *name, int index = 0) const;
     std::optional<int> integer(const char *name, int index = 0) const;

@@ -18,7 +18,7 @@ std::vector<unsigned char> renderInAFreshlyLoadedBinary() {
     const OfxRectI bounds{0, 0, 33, 40};
     ofxsim::Image source(ofx_test::shape(2, 4, bounds)), output(ofx_test::shape(2, 4, bounds));
     ofx_test::fillRandomly(source, random);
-    ofx_test::applyControls(plugin.host, plugin.instance, ofx_test::randomControls(random));
+    ofx_test::applyControls(plugin.host, plugin.instance, random_pixels::controls(random));
     EXPECT_EQ(plugin.render(source, output), kOfxStatOK);
     return output.contents();
 }

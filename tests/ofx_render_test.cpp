@@ -77,7 +77,7 @@ TEST(OfxRender, TheSameBitsAsTheEffectModuleAtEveryDepthAndLevel) {
                 Image source(shape(depth, components, bounds)), output(shape(depth, components, bounds)),
                     expected(shape(depth, components, bounds));
                 ofx_test::fillRandomly(source, random);
-                const Controls controls = ofx_test::randomControls(random);
+                const Controls controls = random_pixels::controls(random);
                 ofx_test::renderThroughTheModule(source, expected, controls);
                 ofx_test::Plugin plugin;
                 ofx_test::applyControls(plugin.host, plugin.instance, controls);
@@ -113,7 +113,7 @@ TEST(OfxRender, OnlyTheWindowIsWrittenAndTilesMakeTheWholeFrame) {
             Image whole(shape(depth, 4, frame, layout.padBytes, layout.topRowFirst));
             Image tiled(shape(depth, 4, frame, layout.padBytes, layout.topRowFirst));
             ofx_test::Plugin plugin;
-            ofx_test::applyControls(plugin.host, plugin.instance, ofx_test::randomControls(random));
+            ofx_test::applyControls(plugin.host, plugin.instance, random_pixels::controls(random));
             ASSERT_EQ(plugin.render(source, whole), kOfxStatOK);
             EXPECT_TRUE(whole.guardsIntact());
 
@@ -158,7 +158,7 @@ TEST(OfxRender, RowsRunOnTheHostsThreadsAndImagesAreFetchedOnTheCallingThread) {
     const OfxRectI bounds{0, 0, 41, 57};
     Image source(shape(4, 4, bounds)), reference(shape(4, 4, bounds));
     ofx_test::fillRandomly(source, random);
-    const Controls controls = ofx_test::randomControls(random);
+    const Controls controls = random_pixels::controls(random);
     ofx_test::renderThroughTheModule(source, reference, controls);
     for (const auto &host : hosts) {
         SCOPED_TRACE(host.name);
@@ -200,7 +200,7 @@ TEST(OfxRender, InstancesRenderAtOnceFromSeveralThreadsAndOneInstanceFromSeveral
         job.source = std::make_unique<Image>(shape(1, 4, bounds));
         job.expected = std::make_unique<Image>(shape(1, 4, bounds));
         ofx_test::fillRandomly(*job.source, random);
-        const Controls controls = ofx_test::randomControls(random);
+        const Controls controls = random_pixels::controls(random);
         ofx_test::renderThroughTheModule(*job.source, *job.expected, controls);
         OfxStatus status = kOfxStatOK;
         job.instance = host.createInstance("OfxImageEffectContextFilter", status);

@@ -6,6 +6,7 @@
 #include "hostsim/plugin_module.h"
 #include "hostsim/world.h"
 #include "ofxsim/host_sim.h"
+#include "random_pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -24,22 +25,7 @@ namespace ofx_test {
 inline const std::array<const char *, 8> kParameterNames = {
     "tiltForward", "tiltSideways", "tiltUpwards", "invertX", "invertY", "invertZ", "invertAll", "traditionalFormat"};
 
-struct Controls {
-    double tilts[3] = {0, 0, 0}; // forward, sideways, upwards
-    int switches[5] = {0, 0, 0, 0, 0};
-};
-
-inline Controls randomControls(std::mt19937 &random) {
-    Controls c;
-    std::uniform_real_distribution<double> tilt(-1.0, 1.0);
-    for (double &t : c.tilts) {
-        t = random() % 4 == 0 ? 0.0 : tilt(random); // a quarter of them skip their step
-    }
-    for (int &s : c.switches) {
-        s = static_cast<int>(random() % 2);
-    }
-    return c;
-}
+using random_pixels::Controls;
 
 inline void applyControls(ofxsim::HostSim &host, ofxsim::Effect &instance, const Controls &c) {
     for (int i = 0; i < 3; ++i) {
@@ -61,31 +47,11 @@ inline ofxsim::ImageShape shape(int channelBytes, int components, OfxRectI bound
     return s;
 }
 
-// Random channels: any integer, or floats of every kind (out of range, infinities, NaNs with
-// payloads, denormals) among ordinary ones.
+// Random channels of every kind in every pixel.
 inline void fillRandomly(ofxsim::Image &image, std::mt19937 &random) {
     const ofxsim::ImageShape &s = image.shape();
-    const float special[] = {std::numeric_limits<float>::quiet_NaN(),
-                             std::numeric_limits<float>::infinity(),
-                             -std::numeric_limits<float>::infinity(),
-                             std::numeric_limits<float>::denorm_min(),
-                             -0.0f,
-                             2.5f,
-                             -1.0f};
-    std::uniform_real_distribution<float> ordinary(-0.25f, 1.25f);
     for (int y = s.bounds.y1; y < s.bounds.y2; ++y) {
-        for (int x = s.bounds.x1; x < s.bounds.x2; ++x) {
-            unsigned char *pixel = image.pixel(x, y);
-            for (int c = 0; c < s.components; ++c) {
-                if (s.channelBytes == 4) {
-                    const float value = random() % 8 == 0 ? special[random() % std::size(special)] : ordinary(random);
-                    std::memcpy(pixel + 4 * c, &value, 4);
-                } else {
-                    const auto bits = static_cast<uint32_t>(random());
-                    std::memcpy(pixel + s.channelBytes * c, &bits, static_cast<std::size_t>(s.channelBytes));
-                }
-            }
-        }
+        random_pixels::fillChannels(image.pixel(s.bounds.x1, y), image.width() * s.components, s.channelBytes, random);
     }
 }
 
@@ -148,12 +114,7 @@ inline void renderThroughTheModule(ofxsim::Image &source, ofxsim::Image &expecte
     hostsim::HostSim sim(module.entryPoint());
     sim.setWorlds(&in, &out);
     ASSERT_EQ(sim.runSmartSequence(static_cast<A_short>(depth)), PF_Err_NONE);
-    for (int i = 0; i < 3; ++i) {
-        sim.parameters().setFloat(1 + i, c.tilts[i]);
-    }
-    for (int i = 0; i < 5; ++i) {
-        sim.parameters().setCheckbox(4 + i, c.switches[i]);
-    }
+    random_pixels::applyTo(sim.parameters(), c);
     ASSERT_EQ(sim.smartRender(static_cast<A_short>(depth)), PF_Err_NONE);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {

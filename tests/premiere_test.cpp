@@ -5,6 +5,7 @@
 #include "hostsim/host_sim.h"
 #include "hostsim/plugin_module.h"
 #include "identity/identity.h"
+#include "random_pixels.h"
 #include "test_home.h"
 #include "vector_levels.h"
 
@@ -22,71 +23,19 @@ namespace {
 
 using hostsim::World;
 
-struct Controls {
-    double tilts[3] = {0, 0, 0};
-    int switches[5] = {0, 0, 0, 0, 0};
-};
+using random_pixels::Controls;
 
-Controls randomControls(std::mt19937 &random) {
-    Controls c;
-    std::uniform_real_distribution<double> tilt(-1.0, 1.0);
-    for (double &t : c.tilts) {
-        t = random() % 4 == 0 ? 0.0 : tilt(random);
-    }
-    for (int &s : c.switches) {
-        s = static_cast<int>(random() % 2);
-    }
-    return c;
-}
-
-void apply(hostsim::HostSim &sim, const Controls &c) {
-    for (int i = 0; i < 3; ++i) {
-        sim.parameters().setFloat(1 + i, c.tilts[i]);
-    }
-    for (int i = 0; i < 5; ++i) {
-        sim.parameters().setCheckbox(4 + i, c.switches[i]);
-    }
-}
+void apply(hostsim::HostSim &sim, const Controls &c) { random_pixels::applyTo(sim.parameters(), c); }
 
 int depthOf(PrPixelFormat format) {
     return format == PrPixelFormat_BGRA_4444_32f ? 32 : format == PrPixelFormat_BGRA_4444_16u ? 16 : 8;
 }
 
-// Random channels: bits of every kind at 8 and 16 bits, floats in and beyond 0..1 (and
-// special values) in float, so super-white and below-black are covered.
+// Random channels of every kind (super-white and below black among them) in every pixel.
 void fillRandomly(World &world, std::mt19937 &random) {
-    const int channelBytes = world.shape().bitDepth / 8;
-    const float special[] = {2.5f, -0.75f, 1e6f, -0.0f, std::numeric_limits<float>::infinity()};
-    std::uniform_real_distribution<float> ordinary(-0.5f, 1.5f);
     for (int32_t y = 0; y < world.shape().height; ++y) {
-        for (int32_t x = 0; x < world.shape().width; ++x) {
-            unsigned char *pixel = world.channels<unsigned char>(x, y);
-            for (int c = 0; c < 4; ++c) {
-                if (channelBytes == 4) {
-                    const float v = random() % 8 == 0 ? special[random() % std::size(special)] : ordinary(random);
-                    std::memcpy(pixel + 4 * c, &v, 4);
-                } else {
-                    const auto bits = static_cast<uint32_t>(random());
-                    std::memcpy(pixel + channelBytes * c, &bits, static_cast<std::size_t>(channelBytes));
-                }
-            }
-        }
-    }
-}
-
-// The same pixels in another world, with the channel order reversed (B, G, R, A and A, R, G,
-// B are each other's mirror) or as they are.
-void copyPixels(World &from, World &to, bool reversed) {
-    const int channelBytes = from.shape().bitDepth / 8;
-    for (int32_t y = 0; y < from.shape().height; ++y) {
-        for (int32_t x = 0; x < from.shape().width; ++x) {
-            const unsigned char *a = from.channels<unsigned char>(x, y);
-            unsigned char *b = to.channels<unsigned char>(x, y);
-            for (int c = 0; c < 4; ++c) {
-                std::memcpy(b + channelBytes * c, a + channelBytes * (reversed ? 3 - c : c),
-                            static_cast<std::size_t>(channelBytes));
-            }
-        }
+        random_pixels::fillChannels(world.channels<unsigned char>(0, y), 4 * world.shape().width,
+                                    world.shape().bitDepth / 8, random);
     }
 }
 
@@ -107,9 +56,9 @@ void expectedFor(World &source, World &expected, const Controls &c) {
     const bool bgra = source.pixelFormat() != PrPixelFormat_ARGB_4444_8u;
     World argb({source.shape().width, source.shape().height, depth});
     World rendered({source.shape().width, source.shape().height, depth});
-    copyPixels(source, argb, bgra);
+    argb.copyPixelsFrom(source, bgra);
     renderInAfterEffects(argb, rendered, c);
-    copyPixels(rendered, expected, bgra);
+    expected.copyPixelsFrom(rendered, bgra);
 }
 
 hostsim::WorldShape shape(PrPixelFormat format, int32_t width, int32_t height, int32_t pad = 0, bool bottomUp = false) {
@@ -184,7 +133,7 @@ TEST(Premiere, EveryFormatGivesAfterEffectsBitsAtEveryLevel) {
             fillRandomly(source, random);
             // Premiere's flags mean nothing for its formats: a deep flag must not make a 16-bit render.
             source.layer().world_flags |= PF_WorldFlag_DEEP;
-            const Controls controls = randomControls(random);
+            const Controls controls = random_pixels::controls(random);
             expectedFor(source, expected, controls);
             Premiere premiere;
             apply(premiere.sim, controls);
@@ -233,7 +182,7 @@ TEST(Premiere, AFieldRenderWritesItsOwnRowsOnly) {
         World source(shape(format, 13, 9, 2)), frame(shape(format, 13, 9, 2)), fields(shape(format, 13, 9, 2));
         fillRandomly(source, random);
         Premiere premiere;
-        apply(premiere.sim, randomControls(random));
+        apply(premiere.sim, random_pixels::controls(random));
         premiere.sim.setWorlds(&source, &frame);
         ASSERT_EQ(premiere.sim.render(), PF_Err_NONE);
         // The host's idea of the layer's size is the whole frame's; the world says otherwise.
@@ -278,7 +227,7 @@ TEST(Premiere, DraftsWithoutTheSuiteOrWithoutThreadsStillRender) {
         World source(shape(host.format, 20, 12)), output(shape(host.format, 20, 12)),
             expected(shape(host.format, 20, 12));
         fillRandomly(source, random);
-        const Controls controls = randomControls(random);
+        const Controls controls = random_pixels::controls(random);
         expectedFor(source, expected, controls);
         hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
         hostsim::HostSim sim(module.entryPoint());
@@ -318,7 +267,7 @@ TEST(Premiere, InstancesRenderAtOnceFromSeveralThreadsEachWithItsOwnControlsAndC
         job.output = std::make_unique<World>(shape(format, 64, 48));
         job.expected = std::make_unique<World>(shape(format, 64, 48));
         fillRandomly(*job.source, random);
-        job.controls = randomControls(random);
+        job.controls = random_pixels::controls(random);
         job.cancelled = i == 2;
         expectedFor(*job.source, *job.expected, job.controls);
     }
