@@ -13,13 +13,6 @@
 
 namespace {
 
-Properties effectProperties(OfxImageEffectHandle effect, OfxStatus &status) {
-    const HostSuites &suites = hostSuites();
-    OfxPropertySetHandle handle = nullptr;
-    status = suites.imageEffect->getPropertySet(effect, &handle);
-    return Properties(*suites.property, handle);
-}
-
 // The first of a describe step's statuses that is not OK: every property is still set.
 OfxStatus firstFailure(std::initializer_list<OfxStatus> statuses) {
     for (OfxStatus status : statuses) {
@@ -94,11 +87,11 @@ OfxStatus definePage(OfxParamSetHandle parameters) {
 } // namespace
 
 OfxStatus describe(OfxImageEffectHandle descriptor) {
-    OfxStatus status = kOfxStatOK;
-    const Properties effect = effectProperties(descriptor, status);
-    if (status != kOfxStatOK) {
-        return status;
+    const std::optional<Properties> properties = effectProperties(descriptor);
+    if (!properties) {
+        return kOfxStatErrBadHandle;
     }
+    const Properties &effect = *properties;
     const OfxStatus required = firstFailure({
         effect.set(kOfxPropLabel, identity::kEffectName),
         effect.set(kOfxImageEffectPluginPropGrouping, identity::kCategory),

@@ -43,9 +43,8 @@ OfxStatus FetchedImage::describe() {
     const Properties image(*suites_.property, image_);
     const std::optional<void *> data = image.pointer(kOfxImagePropData);
     const std::optional<int> rowBytes = image.integer(kOfxImagePropRowBytes);
-    const std::optional<int> bounds[4] = {image.integer(kOfxImagePropBounds, 0), image.integer(kOfxImagePropBounds, 1),
-                                          image.integer(kOfxImagePropBounds, 2), image.integer(kOfxImagePropBounds, 3)};
-    if (!data || *data == nullptr || !rowBytes || !bounds[0] || !bounds[1] || !bounds[2] || !bounds[3]) {
+    const std::optional<OfxRectI> bounds = image.rect(kOfxImagePropBounds);
+    if (!data || *data == nullptr || !rowBytes || !bounds) {
         return kOfxStatFailed;
     }
     const std::optional<ImageFormat> format = formatNamed(image.string(kOfxImageEffectPropPixelDepth).value_or(""),
@@ -55,8 +54,7 @@ OfxStatus FetchedImage::describe() {
     if (!format || image.string(kOfxImageEffectPropPixelOrder) == std::string(kOfxImagePixelOrderBGRA)) {
         return kOfxStatErrImageFormat;
     }
-    layout_ = {
-        static_cast<unsigned char *>(*data), {*bounds[0], *bounds[1], *bounds[2], *bounds[3]}, *rowBytes, *format};
+    layout_ = {static_cast<unsigned char *>(*data), *bounds, *rowBytes, *format};
     // Every row must hold the width in pixels, or the rows would overlap or run past the image.
     const int64_t width = int64_t{layout_.bounds.x2} - layout_.bounds.x1;
     if (layout_.bounds.x2 < layout_.bounds.x1 || layout_.bounds.y2 < layout_.bounds.y1 ||

@@ -9,15 +9,6 @@
 
 namespace {
 
-std::optional<Properties> instanceProperties(OfxImageEffectHandle instance) {
-    const HostSuites &suites = hostSuites();
-    OfxPropertySetHandle handle = nullptr;
-    if (suites.imageEffect->getPropertySet(instance, &handle) != kOfxStatOK || handle == nullptr) {
-        return std::nullopt;
-    }
-    return Properties(*suites.property, handle);
-}
-
 OfxStatus fetchHandles(OfxImageEffectHandle instance, Instance &data) {
     const HostSuites &suites = hostSuites();
     if (suites.imageEffect->clipGetHandle(instance, kOfxImageEffectSimpleSourceClipName, &data.source, nullptr) !=
@@ -43,13 +34,13 @@ OfxStatus fetchHandles(OfxImageEffectHandle instance, Instance &data) {
 } // namespace
 
 const Instance *instanceOf(OfxImageEffectHandle instance) {
-    const std::optional<Properties> properties = instanceProperties(instance);
+    const std::optional<Properties> properties = effectProperties(instance);
     const std::optional<void *> data = properties ? properties->pointer(kOfxPropInstanceData) : std::nullopt;
     return data ? static_cast<const Instance *>(*data) : nullptr;
 }
 
 OfxStatus createInstance(OfxImageEffectHandle instance) {
-    const std::optional<Properties> properties = instanceProperties(instance);
+    const std::optional<Properties> properties = effectProperties(instance);
     if (!properties) {
         return kOfxStatErrBadHandle;
     }
@@ -66,7 +57,7 @@ OfxStatus createInstance(OfxImageEffectHandle instance) {
 }
 
 OfxStatus destroyInstance(OfxImageEffectHandle instance) {
-    const std::optional<Properties> properties = instanceProperties(instance);
+    const std::optional<Properties> properties = effectProperties(instance);
     if (!properties) {
         return kOfxStatErrBadHandle;
     }

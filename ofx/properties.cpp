@@ -47,3 +47,24 @@ std::optional<void *> Properties::pointer(const char *name) const {
     }
     return value;
 }
+
+std::optional<OfxRectI> Properties::rect(const char *name) const {
+    int corners[4];
+    for (int i = 0; i < 4; ++i) {
+        const std::optional<int> corner = integer(name, i);
+        if (!corner) {
+            return std::nullopt;
+        }
+        corners[i] = *corner;
+    }
+    return OfxRectI{corners[0], corners[1], corners[2], corners[3]};
+}
+
+std::optional<Properties> effectProperties(OfxImageEffectHandle effect) {
+    const HostSuites &suites = hostSuites();
+    OfxPropertySetHandle handle = nullptr;
+    if (suites.imageEffect->getPropertySet(effect, &handle) != kOfxStatOK || handle == nullptr) {
+        return std::nullopt;
+    }
+    return Properties(*suites.property, handle);
+}

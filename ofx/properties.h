@@ -3,6 +3,7 @@
 #pragma once
 
 #include "api/ofx_suites.h"
+#include "ofx/host_suites.h"
 
 #include <initializer_list>
 #include <optional>
@@ -32,8 +33,13 @@ public:
     std::optional<int> integer(const char *name, int index = 0) const;
     std::optional<double> number(const char *name, int index = 0) const;
     std::optional<void *> pointer(const char *name) const;
+    // An int×4 property as a rectangle.
+    std::optional<OfxRectI> rect(const char *name) const;
 
 private:
     const OfxPropertySuiteV1 &suite_;
     OfxPropertySetHandle handle_;
 };
+
+// The property set of an effect (a descriptor or an instance), if the host gives it.
+std::optional<Properties> effectProperties(OfxImageEffectHandle effect);

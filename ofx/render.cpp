@@ -22,18 +22,6 @@ namespace {
 struct StoredPixel;
 using WindowView = PixelArray<StoredPixel, 0, 0>;
 
-std::optional<OfxRectI> renderWindow(const Properties &args) {
-    int corners[4];
-    for (int i = 0; i < 4; ++i) {
-        const std::optional<int> corner = args.integer(kOfxImageEffectPropRenderWindow, i);
-        if (!corner) {
-            return std::nullopt;
-        }
-        corners[i] = *corner;
-    }
-    return OfxRectI{corners[0], corners[1], corners[2], corners[3]};
-}
-
 // Images in device memory were never asked for: a host that hands them over gets a refusal.
 bool asksForADevice(const Properties &args) {
     for (const char *flag : {kOfxImageEffectPropOpenGLEnabled, kOfxImageEffectPropCudaEnabled,
@@ -115,7 +103,7 @@ OfxStatus render(OfxImageEffectHandle instance, OfxPropertySetHandle inArgs) {
     }
     const Properties args(*suites.property, inArgs);
     const std::optional<double> time = args.number(kOfxPropTime);
-    const std::optional<OfxRectI> window = renderWindow(args);
+    const std::optional<OfxRectI> window = args.rect(kOfxImageEffectPropRenderWindow);
     if (!time || !window) {
         return kOfxStatErrValue;
     }
