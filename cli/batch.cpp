@@ -196,7 +196,7 @@ private:
 
         concerned = job.output;
         const auto encodeStart = Clock::now();
-        writeFromWorlds(job.output, spec, depth, runner->output(), source);
+        writeFromWorld(job.output, spec, depth, runner->output());
         const double encodeSeconds = secondsSince(encodeStart);
         megapixels = static_cast<double>(spec.width) * spec.height / 1e6;
         if (options_.time) {

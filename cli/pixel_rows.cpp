@@ -40,15 +40,11 @@ template <class T, bool hasAlpha> void toWorld(const T *rgba, T *argb, int width
         argb[4 * x + 3] = toEffect(rgba[4 * x + 2]);
     }
 }
-template <class T> void coloursToFile(const T *argb, T *rgba, int width) {
+template <class T> void toFile(const T *argb, T *rgba, int width) {
     for (int x = 0; x < width; ++x) {
         rgba[4 * x] = toFile(argb[4 * x + 1]);
         rgba[4 * x + 1] = toFile(argb[4 * x + 2]);
         rgba[4 * x + 2] = toFile(argb[4 * x + 3]);
-    }
-}
-template <class T> void alphaToFile(const T *argb, T *rgba, int width) {
-    for (int x = 0; x < width; ++x) {
         rgba[4 * x + 3] = argb[4 * x];
     }
 }
@@ -73,14 +69,9 @@ template <class T> struct ToWorld {
         }
     }
 };
-template <class T> struct ColoursToFile {
+template <class T> struct ToFile {
     static void run(const unsigned char *rendered, unsigned char *file, int width) {
-        coloursToFile<T>(reinterpret_cast<const T *>(rendered), reinterpret_cast<T *>(file), width);
-    }
-};
-template <class T> struct AlphaToFile {
-    static void run(const unsigned char *source, unsigned char *file, int width) {
-        alphaToFile<T>(reinterpret_cast<const T *>(source), reinterpret_cast<T *>(file), width);
+        toFile<T>(reinterpret_cast<const T *>(rendered), reinterpret_cast<T *>(file), width);
     }
 };
 
@@ -95,12 +86,8 @@ void fileRowToWorld(int depth, const unsigned char *file, int fileChannels, unsi
     atDepth<ToWorld>(depth, file, fileChannels, world, width);
 }
 
-void worldColoursToFile(int depth, const unsigned char *rendered, unsigned char *file, int width) {
-    atDepth<ColoursToFile>(depth, rendered, file, width);
-}
-
-void worldAlphaToFile(int depth, const unsigned char *source, unsigned char *file, int width) {
-    atDepth<AlphaToFile>(depth, source, file, width);
+void worldRowToFile(int depth, const unsigned char *rendered, unsigned char *file, int width) {
+    atDepth<ToFile>(depth, rendered, file, width);
 }
 
 void pictureToWorld(const Picture &picture, hostsim::World &world) {
@@ -112,7 +99,7 @@ void pictureToWorld(const Picture &picture, hostsim::World &world) {
 
 void worldToPicture(hostsim::World &rendered, Picture &picture) {
     for (int y = 0; y < picture.height(); ++y) {
-        worldColoursToFile(picture.depth, rendered.channels<unsigned char>(0, y), pictureRow(picture, y),
+        worldRowToFile(picture.depth, rendered.channels<unsigned char>(0, y), pictureRow(picture, y),
                            picture.width());
     }
 }

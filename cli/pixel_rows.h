@@ -3,10 +3,9 @@
 // turns them into vector code; they run on a strip of rows while it is in cache, as the file
 // is decoded or encoded.
 //
-// Alpha goes into the world as the file stores it (at 16 bits too: the effect passes every
-// value a channel holds through unchanged) and is written back from the source world, not
-// the rendered one: at 8 bits the effect's read and write move 24 alpha values one lower,
-// and the file's alpha must stay as it was.
+// Alpha goes into the world as the file stores it (at 16 bits too: 32769..65535 are alpha
+// values the effect's 16-bit world holds) and comes back from the rendered world: the effect
+// passes alpha through as stored at every depth.
 #pragma once
 
 #include "cli/picture.h"
@@ -20,10 +19,8 @@ namespace cli {
 // One row of `width` file pixels of four channel slots (the fourth unused when the file has
 // three channels: the world then gets an opaque alpha) into a world row.
 void fileRowToWorld(int depth, const unsigned char *file, int fileChannels, unsigned char *world, int width);
-// Red, green and blue of a rendered world row into a file row; the file row's alpha is left.
-void worldColoursToFile(int depth, const unsigned char *rendered, unsigned char *file, int width);
-// Alpha of a source world row into a file row.
-void worldAlphaToFile(int depth, const unsigned char *source, unsigned char *file, int width);
+// A rendered world row into a file row of four channel slots.
+void worldRowToFile(int depth, const unsigned char *rendered, unsigned char *file, int width);
 
 // The same over a whole picture (always four channels), for the demo's in-memory pictures.
 void pictureToWorld(const Picture &picture, hostsim::World &world);

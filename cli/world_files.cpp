@@ -35,8 +35,7 @@ void decodeIntoWorld(ImageFile &file, int depth, hostsim::World &world) {
     }
 }
 
-void writeFromWorlds(const std::string &path, const OIIO::ImageSpec &spec, int depth, hostsim::World &rendered,
-                     hostsim::World &source) {
+void writeFromWorld(const std::string &path, const OIIO::ImageSpec &spec, int depth, hostsim::World &rendered) {
     const std::size_t pixelBytes = 4 * static_cast<std::size_t>(depth / 8);
     const std::size_t rowBytes = static_cast<std::size_t>(spec.width) * pixelBytes;
     // A tiled file is written whole (its tiles cut across strips); anything else strip by strip.
@@ -47,8 +46,7 @@ void writeFromWorlds(const std::string &path, const OIIO::ImageSpec &spec, int d
             const int last = std::min(spec.height, first + stripRows);
             for (int y = first; y < last; ++y) {
                 unsigned char *row = strip.data() + static_cast<std::size_t>(y - first) * rowBytes;
-                worldAlphaToFile(depth, source.channels<unsigned char>(0, y), row, spec.width);
-                worldColoursToFile(depth, rendered.channels<unsigned char>(0, y), row, spec.width);
+                worldRowToFile(depth, rendered.channels<unsigned char>(0, y), row, spec.width);
             }
             const bool written =
                 spec.tile_width > 0

@@ -14,8 +14,7 @@ namespace cli {
 void decodeIntoWorld(ImageFile &file, int depth, hostsim::World &world);
 
 // Writes a file described by `spec` (the input's own: format, channels, metadata) from the
-// rendered world's colours and the source world's alpha, atomically. Throws FileError.
-void writeFromWorlds(const std::string &path, const OIIO::ImageSpec &spec, int depth, hostsim::World &rendered,
-                     hostsim::World &source);
+// rendered world, atomically. Throws FileError.
+void writeFromWorld(const std::string &path, const OIIO::ImageSpec &spec, int depth, hostsim::World &rendered);
 
 } // namespace cli

@@ -27,15 +27,13 @@ using BgraLayout = LayoutRGBAPixel<2, 1, 0, 3>;
 using RgbaLayout = LayoutRGBAPixel<0, 1, 2, 3>;
 
 // One pixel of four channels of type T; MAX is the channel value that means 1.0. The two
-// integer arguments after T are 1 and 0 in every instantiation and change nothing.
-// STORED_ALPHA copies alpha as stored instead of reading and writing it back, which at 8 bits
-// moves 24 values one lower (at 16 bits and in float the two are the same).
-template <class Layout, class T, int ONE, int ZERO, int MAX, bool STORED_ALPHA = false> struct PixelRGB {
+// integer arguments after T are 1 and 0 in every instantiation and change nothing. Alpha is
+// never read or written through these rules: every kernel copies it as stored.
+template <class Layout, class T, int ONE, int ZERO, int MAX> struct PixelRGB {
     using Channel = T;
     using ChannelLayout = Layout;
     static constexpr int maximum = MAX;
     static constexpr bool isFloat = std::is_floating_point_v<T>;
-    static constexpr bool keepsStoredAlpha = STORED_ALPHA || isFloat;
     // What an integer channel is multiplied by on reading (the vector kernels use it too).
     static constexpr double readFactor = 1.0 / static_cast<double>(MAX);
     // The largest value the channel type holds. At 16 bits it lies above MAX: a channel may
@@ -79,15 +77,14 @@ using Pixel8 = PixelRGB<HostLayout, uint8_t, 1, 0, 255>;
 using Pixel16 = PixelRGB<HostLayout, uint16_t, 1, 0, 32768>;
 using Pixel32 = PixelRGB<HostLayout, float, 1, 0, 1>;
 
-// Premiere Pro's BGRA_4444_8u, _16u (white 32768 too) and _32f. The 8-bit format keeps the
-// 8-bit alpha rule, so it renders as Premiere's other 8-bit format, After Effects' ARGB, does.
+// Premiere Pro's BGRA_4444_8u, _16u (white 32768 too) and _32f.
 using BgraPixel8 = PixelRGB<BgraLayout, uint8_t, 1, 0, 255>;
 using BgraPixel16 = PixelRGB<BgraLayout, uint16_t, 1, 0, 32768>;
 using BgraPixel32 = PixelRGB<BgraLayout, float, 1, 0, 1>;
 
-// OpenFX images: alpha comes back as stored at every depth. 16-bit images (white 65535) are
-// brought to the effect's white of 32768 before the kernel runs.
-using RgbaPixel8 = PixelRGB<RgbaLayout, uint8_t, 1, 0, 255, true>;
+// OpenFX images. 16-bit images (white 65535) are brought to the effect's white of 32768
+// before the kernel runs.
+using RgbaPixel8 = PixelRGB<RgbaLayout, uint8_t, 1, 0, 255>;
 using RgbaPixel16 = PixelRGB<RgbaLayout, uint16_t, 1, 0, 32768>;
 using RgbaPixel32 = PixelRGB<RgbaLayout, float, 1, 0, 1>;
 

@@ -126,8 +126,8 @@ KERNEL_INLINE void transformLanes(const VectorControls &c, typename V::D &red, t
     blue = V::mul(V::add(z, one), half);
 }
 
-// The channels as stored, as doubles: four at 8 bits; at 16 bits and in float only red, green
-// and blue, since alpha is copied as stored (its read and write give back every stored value).
+// The channels as stored, as doubles: four at 8 bits (alpha is stored back as the count it was
+// loaded as); at 16 bits and in float only red, green and blue, alpha being copied from the source.
 template <class V, class Pixel> KERNEL_INLINE void loadPixels(const unsigned char *from, typename V::D channels[4]) {
     constexpr int alpha = Pixel::ChannelLayout::alpha;
     static_assert(alpha == 0 || alpha == 3, "the lane loads and stores know alpha first or last");
@@ -154,12 +154,7 @@ KERNEL_INLINE void storePixels(const unsigned char *from, unsigned char *to, typ
         channels[Layout::green] = V::min(limit, channels[Layout::green]);
         channels[Layout::blue] = V::min(limit, channels[Layout::blue]);
         if constexpr (sizeof(typename Pixel::Channel) == 1) {
-            // 8-bit alpha, read and written back unless it is kept as stored: a count of 0..255
-            // times the reciprocal of 255 times 255 stays within 0..255, so it needs no limits.
-            if constexpr (!Pixel::keepsStoredAlpha) {
-                channels[Layout::alpha] = V::mul(V::mul(channels[Layout::alpha], V::set1(Pixel::readFactor)),
-                                                 V::set1(static_cast<double>(Pixel::maximum)));
-            }
+            // 8-bit alpha is still the count it was loaded as, so it is stored as it was.
             V::template store8<Layout::alpha>(to, channels);
         } else {
             V::template store16<Layout::alpha>(to, channels, from);
