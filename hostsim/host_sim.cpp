@@ -273,6 +273,9 @@ PF_Err HostSim::addParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDef *def) 
 PF_Err HostSim::progress(PF_ProgPtr ref, A_long, A_long) {
     HostSim &host = from(ref);
     const int call = ++host.seen_.progressCalls;
+    if (host.script_.duringProgress) {
+        host.script_.duringProgress();
+    }
     if (host.failsNow("progress")) {
         return host.script_.failCode;
     }

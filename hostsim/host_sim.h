@@ -7,6 +7,7 @@
 #include "hostsim/parameter_array.h"
 #include "hostsim/world.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,8 @@ struct Script {
     int addParamErrorFromCall = 1;       // ... from this call on (1 = the first)
     PF_Err progressAnswer = PF_Err_NONE; // returned by progress ...
     int progressAnswerFromCall = 1;      // ... from this call on
+    // Called by progress before it answers, on the effect's thread: a host may take its time.
+    std::function<void()> duringProgress;
     int processors;                      // iterate_generic calls back once per processor
     bool iterateConcurrently = false;    // ... each call on a thread of its own
     PF_Err iterateGenericError = PF_Err_NONE; // returned by iterate_generic without calling back

@@ -36,13 +36,19 @@ inline constexpr char kCopyright[] = "Copyright (c) 2026 the Zephyrine authors";
 inline constexpr char kShippedFileName[] = "Zephyrine.aex";
 
 // Whether the module tells the host it may render several frames at once (the build option
-// ZEPHYRINE_MULTI_FRAME_RENDERING). The effect keeps no per-sequence state and its shared
-// state is race-free, so it qualifies; the default build keeps the flags as they always were.
+// ZEPHYRINE_MULTI_FRAME_RENDERING, on by default). The effect keeps no per-sequence state and
+// its shared state is race-free, so it qualifies; the option off builds the original flags.
 #if defined(ZEPHYRINE_MULTI_FRAME_RENDERING)
 inline constexpr bool kMultiFrameRendering = true;
 #else
 inline constexpr bool kMultiFrameRendering = false;
 #endif
+
+// The effect-API version the property list says the effect is written against. Hosts honour
+// the multi-frame flag from effects that claim 13.25 or later (the API level that brought
+// it); without the flag the property list keeps the original design's 13.0.
+inline constexpr uint16_t kEffectSpecMajor = 13;
+inline constexpr uint16_t kEffectSpecMinor = kMultiFrameRendering ? 25 : 0;
 
 inline constexpr PF_OutFlags kOutFlags = PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_SEND_UPDATE_PARAMS_UI;
 inline constexpr PF_OutFlags2 kOutFlags2 = PF_OutFlag2_REVEALS_ZERO_ALPHA | PF_OutFlag2_SUPPORTS_SMART_RENDER |

@@ -110,9 +110,9 @@ constexpr std::array<uint8_t, kSize> build() {
     w.header("ePVR", 4); // property list version 2.0
     w.u16(2);
     w.u16(0);
-    w.header("eSVR", 4); // written against effect API 13.0
-    w.u16(13);
-    w.u16(0);
+    w.header("eSVR", 4); // the effect-API version it is written against
+    w.u16(identity::kEffectSpecMajor);
+    w.u16(identity::kEffectSpecMinor);
     w.header("eVER", 4);
     w.u32(identity::kVersionWord);
     w.header("eINF", 2);

@@ -73,7 +73,7 @@ void expectTheTwelveProperties(const uint8_t *bytes, std::size_t size) {
         {"catg", textBytes("Mirovanth", 2, true)},
         {"8664", textBytes("EntryPointFunc", 2, false)},
         {"ePVR", {2, 0, 0, 0}},
-        {"eSVR", {13, 0, 0, 0}},
+        {"eSVR", {13, 0, kExpectedSpecMinor, 0}},
         {"eVER", le32(0x00080600)},
         {"eINF", {3, 0}},
         {"eGLO", le32(0x06000000)},
