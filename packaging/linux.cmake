@@ -1,11 +1,13 @@
 # Linux: a Debian package of zephyrine-render with the module it loads, and the OpenFX bundle
-# where OpenFX hosts look on Linux (/usr/OFX/Plugins). Its library dependencies are computed
-# by dpkg-shlibdeps from the binaries, never typed.
+# where OpenFX hosts look on Linux (/usr/OFX/Plugins); and an RPM of the OpenFX bundle alone
+# (the install component `ofx`) for the RHEL-family distributions studios run. Library
+# dependencies are computed from the binaries (dpkg-shlibdeps, rpmbuild), never typed.
 install(TARGETS zephyrine LIBRARY DESTINATION lib/zephyrine)
-install(TARGETS zephyrine_ofx LIBRARY DESTINATION OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64)
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/zephyrine RENAME copyright)
+install(TARGETS zephyrine_ofx LIBRARY DESTINATION OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64
+        COMPONENT ofx)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/zephyrine RENAME copyright COMPONENT ofx)
 
-set(CPACK_GENERATOR DEB)
+set(CPACK_GENERATOR DEB RPM)
 set(CPACK_PACKAGE_NAME zephyrine)
 set(CPACK_PACKAGE_VENDOR Corvanthis)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -20,4 +22,17 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The RPM: the name and file name rpm tools expect (zephyrine-ofx-1.0.0-1.x86_64.rpm); the
+# shared OpenFX folder belongs to no plug-in, so the package owns only what lies in its bundle.
+set(CPACK_RPM_PACKAGE_NAME zephyrine-ofx)
+set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+set(CPACK_RPM_PACKAGE_LICENSE MIT)
+set(CPACK_RPM_PACKAGE_GROUP "Applications/Multimedia")
+set(CPACK_RPM_PACKAGE_SUMMARY "normal-map effect: the OpenFX plug-in")
+set(CPACK_RPM_PACKAGE_DESCRIPTION
+    "Rescales the vectors of a normal map to unit length, with optional tilts and per-axis
+inversions: the OpenFX plug-in, for the compositors that load OpenFX plug-ins from /usr/OFX/Plugins.")
+set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/OFX /usr/OFX/Plugins)
+# Per-generator settings, read by cpack once the generator is known: the RPM packs one component.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_SOURCE_DIR}/per_generator.cmake)
 include(CPack)

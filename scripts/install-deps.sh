@@ -26,6 +26,9 @@ need nsis has makensis
 need unzip has unzip
 # The Debian package's dependencies are computed by dpkg-shlibdeps.
 need dpkg-dev has dpkg-shlibdeps
+# CPack's RPM generator runs rpmbuild; the package test unpacks the result with rpm2cpio and cpio.
+need rpm has rpmbuild
+need cpio has cpio
 need fonts-dejavu-core test -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 # The farm test starts its own Slurm cluster from these; no system service of theirs is used.
 need slurmctld has slurmctld
