@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-presets=(linux linux-asan linux-tsan fuzz windows windows-mfr)
+presets=(linux linux-asan linux-tsan fuzz windows windows-classic-flags)
 jobs=$(nproc)
 for preset in "${presets[@]}"; do
     echo "=== build: $preset"
