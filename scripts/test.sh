@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The project's test command: installs what is missing, builds the Linux, ASan+UBSan, TSan,
 # fuzzer (clang) and Windows builds, and runs every test of all five (the Windows ones under
-# Wine; the fuzzer replays its corpus and then fuzzes for a minute; the package tests make the
-# Windows installer and zip and the Debian package first).
-# A sixth build, Windows with multi-frame rendering declared, runs the tests that depend on
-# the flag.
+# Wine; each fuzzer replays its corpus and then fuzzes for a minute; the package tests make the
+# Windows installer and zip, the Debian package and the RPM first). Warnings are errors in
+# every build. A sixth build, Windows with the original design's flags (no multi-frame
+# rendering), runs the tests that depend on the flags.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
