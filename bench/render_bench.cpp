@@ -16,6 +16,7 @@
 //    Premiere's ARGB_4444_8u; float: After Effects' smart render), timed in turn.
 #include "bench/ceilings.h"
 #include "bench/timing.h"
+#include "filter/fast_margin.h"
 #include "filter/pixel_formats.h"
 #include "filter/row_kernels.h"
 #include "filter/zephyrine_filter.h"
@@ -129,12 +130,25 @@ template <class Pixel> void kernelOnOneThread(int runs) {
     filter.input = View::fromDesc(describe(source));
     filter.output = View::fromDesc(describe(output));
     std::printf("  %2d-bit:", depth);
+    std::string shares;
     for (const ControlSet &set : kControlSets) {
         filter.controls = set.controls;
         const double seconds = bench::medianSeconds(runs, [&] { filter.applyRows(0, 1, 0); });
         std::printf("   %s %5.0f Mpx/s", set.name, kFramePixels / seconds * 1e-6);
+        if constexpr (!Pixel::isFloat) {
+            // What one more frame does on this thread: pixels on the fast path, and of those the
+            // share the double kernel decided.
+            const FastPathTally before = fastPathTally;
+            filter.applyRows(0, 1, 0);
+            const double fast = static_cast<double>(fastPathTally.pixels - before.pixels);
+            const double fallbacks = static_cast<double>(fastPathTally.fallbacks - before.fallbacks);
+            char text[160];
+            std::snprintf(text, sizeof text, "          %-13s single precision for %5.1f%% of pixels, of which %.3f%% fell back\n",
+                          set.name, 100.0 * fast / kFramePixels, fast > 0 ? 100.0 * fallbacks / fast : 0.0);
+            shares += text;
+        }
     }
-    std::printf("\n");
+    std::printf("\n%s", shares.c_str());
 }
 
 // A 16x16 frame through the adapter as the driver runs it (the pool), and on the calling thread.

@@ -5,6 +5,7 @@
 
 #define KERNEL_TARGET __attribute__((target("avx2")))
 #include "filter/simd/vector_rows.h"
+#include "filter/simd/fast_rows.h"
 
 namespace {
 
@@ -130,6 +131,56 @@ struct Avx2 {
     }
 };
 
+// Eight pixels per register in single precision, for the 8-bit fast path.
+struct Avx2Float {
+    static constexpr int32_t lanes = 8;
+    using D = __m256;
+    using Mask = __m256;
+
+    KERNEL_TARGET static D set1(double v) { return _mm256_set1_ps(static_cast<float>(v)); }
+    KERNEL_TARGET static D add(D a, D b) { return _mm256_add_ps(a, b); }
+    KERNEL_TARGET static D sub(D a, D b) { return _mm256_sub_ps(a, b); }
+    KERNEL_TARGET static D mul(D a, D b) { return _mm256_mul_ps(a, b); }
+    KERNEL_TARGET static D div(D a, D b) { return _mm256_div_ps(a, b); }
+    KERNEL_TARGET static D min(D a, D b) { return _mm256_min_ps(a, b); }
+    KERNEL_TARGET static D negate(D a) { return _mm256_xor_ps(a, _mm256_set1_ps(-0.0f)); }
+    KERNEL_TARGET static Mask hasLength(D s) { return _mm256_cmp_ps(s, _mm256_setzero_ps(), _CMP_NEQ_OQ); }
+    KERNEL_TARGET static D sqrtWhere(Mask m, D a, D b) { return _mm256_blendv_ps(b, _mm256_sqrt_ps(a), m); }
+
+    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i.
+    KERNEL_TARGET static void load8(const unsigned char *from, D channels[4]) {
+        const __m256i words = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from));
+        const __m256i low = _mm256_set1_epi32(0xFF);
+        channels[0] = _mm256_cvtepi32_ps(_mm256_and_si256(words, low));
+        channels[1] = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(words, 8), low));
+        channels[2] = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(words, 16), low));
+        channels[3] = _mm256_cvtepi32_ps(_mm256_srli_epi32(words, 24));
+    }
+    // NaN and values out of range convert to the smallest integer, so they and values below
+    // zero become 0.
+    KERNEL_TARGET static __m256i truncated(D channel) {
+        return _mm256_max_epi32(_mm256_cvttps_epi32(channel), _mm256_setzero_si256());
+    }
+    template <int Alpha> KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
+        constexpr std::array<int, 3> c = colourPositions(Alpha);
+        __m256i words = _mm256_slli_epi32(_mm256_cvttps_epi32(channels[Alpha]), 8 * Alpha);
+        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[c[0]]), 8 * c[0]));
+        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[c[1]]), 8 * c[1]));
+        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[c[2]]), 8 * c[2]));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), words);
+    }
+
+    KERNEL_INLINE static uint32_t undecided(const D q[3], D r, D s, const FastMargin &margin) {
+        const D e = add(set1(margin.a), mul(set1(margin.b), r));
+        __m256i out = _mm256_castps_si256(_mm256_cmp_ps(s, set1(margin.sMin), _CMP_NGE_UQ));
+        for (int i = 0; i < 3; ++i) {
+            const __m256i same = _mm256_cmpeq_epi32(_mm256_cvttps_epi32(sub(q[i], e)), _mm256_cvttps_epi32(add(q[i], e)));
+            out = _mm256_or_si256(out, _mm256_xor_si256(same, _mm256_set1_epi32(-1)));
+        }
+        return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(out)));
+    }
+};
+
 } // namespace
 
-RowKernels avx2RowKernels() { return vectorRowKernels<Avx2>(); }
+RowKernels avx2RowKernels() { return fastRowKernels<Avx2, Avx2Float>(); }
