@@ -2,8 +2,10 @@
 // a binary again and again check that nothing of it keeps running.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <iterator>
+#include <thread>
 
 // -1 where the system offers no list.
 inline long threadsOfThisProcess() {
@@ -13,4 +15,17 @@ inline long threadsOfThisProcess() {
 #else
     return -1;
 #endif
+}
+
+// The thread count once it is `expected`, or after two seconds whatever it is then. A joined
+// thread is still listed for a moment: the kernel wakes the joiner on its way out, before it
+// takes the thread off the list.
+inline long threadsSettlingTo(long expected) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    long count = threadsOfThisProcess();
+    while (count != expected && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        count = threadsOfThisProcess();
+    }
+    return count;
 }
