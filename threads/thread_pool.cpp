@@ -110,7 +110,13 @@ void ThreadPool::free() {
         }
     }
     for (int32_t i = 1; i < workerCount; ++i) {
-        slots[i].exitEvent.wait();
+        // The exit event, or the thread's end: at process exit the system may still be ending
+        // a worker when the probe above ran (Wine ends them asynchronously), and a thread it
+        // ends never sets its event.
+        while (slots[i].exitEvent.wait(platform::WaitTime::oneMillisecond) == platform::WaitResult::timedOut &&
+               platform::waitForThread(threads[i], platform::WaitTime::oneMillisecond) ==
+                   platform::WaitResult::timedOut) {
+        }
     }
     for (int32_t i = 1; i < workerCount; ++i) {
         if (threads[i] != nullptr) {
