@@ -1,19 +1,17 @@
 // 8-bit rows evaluated in single precision where that provably decides the integer the
-// double kernel writes, and by the double kernel for exactly the other pixels. Included after
+// double kernel writes, and by the double kernel everywhere else. Included after
 // vector_rows.h by an instruction set's file, which supplies beside its double lanes V a struct
 // F of single-precision lanes with the same operations (set1 rounds its double argument to
 // single precision) and one more:
 //   undecided(q[3], r, s, margin): the bit mask of the lanes where an integer lies within
 //   margin.a + margin.b r of a scaled channel value q, or whose squared length s is below
 //   margin.sMin (NaN included).
-// The pixels of undecided lanes are gathered and run through the double vector kernel, whose
+// A register with an undecided lane is run whole through the double vector kernel, whose
 // bytes are the scalar reference's.
 // docs/exact-fast-path.md gives the error bound behind the margin.
 #pragma once
 
 #include "filter/fast_margin.h"
-
-#include <cstring>
 
 namespace {
 
