@@ -20,12 +20,13 @@
 #include "filter/pixel_formats.h"
 #include "filter/row_kernels.h"
 #include "filter/zephyrine_filter.h"
+#include "host/world_desc.h"
 #include "host/zephyrine_ae_host.h"
+#include "hostsim/effect_controls.h"
 #include "hostsim/host_sim.h"
 #include "hostsim/plugin_module.h"
 #include "hostsim/world.h"
 #include "ofxsim/host_sim.h"
-#include "tests/effect_records.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -127,8 +128,8 @@ template <class Pixel> void kernelOnOneThread(int runs) {
     CorvanthisHost host("bench", "bench", "bench");
     using View = PixelArray<Pixel, 0, 0>;
     ZephyrineFilter<View, CorvanthisHost> filter(&host);
-    filter.input = View::fromDesc(describe(source));
-    filter.output = View::fromDesc(describe(output));
+    filter.input = View::fromDesc(describeWorld(source.layer(), source.shape().bitDepth));
+    filter.output = View::fromDesc(describeWorld(output.layer(), output.shape().bitDepth));
     std::printf("  %2d-bit:", depth);
     std::string shares;
     for (const ControlSet &set : kControlSets) {
@@ -155,12 +156,12 @@ template <class Pixel> void kernelOnOneThread(int runs) {
 void tinyFrame(int runs) {
     constexpr int kRepeats = 20000;
     hostsim::HostSim sim(nullptr);
-    appendTheControls(sim);
+    hostsim::appendTheControls(sim);
     ZephyrineAEHost adapter("bench", "bench", "bench");
     adapter.dispatch(PF_Cmd_EVENT, &sim.inData(), &sim.outData(), sim.parameters().pointers(), nullptr, nullptr);
     hostsim::World source({16, 16, 8}), output({16, 16, 8});
     source.fill(0x80);
-    const ImageDesc in = describe(source), out = describe(output);
+    const ImageDesc in = describeWorld(source.layer(), 8), out = describeWorld(output.layer(), 8);
     const hostsim::HostSim::Current current(sim);
     const double pooled = bench::medianSeconds(runs, [&] {
         for (int i = 0; i < kRepeats; ++i) {

@@ -4,6 +4,7 @@
 
 #include "host/checked_out_parameters.h"
 #include "host/pixel_format_suite.h"
+#include "host/world_desc.h"
 #include "params/numeric_conversions.h"
 
 #include <algorithm>
@@ -13,16 +14,6 @@ namespace {
 // num / den with a zero denominator taken as 1: a host's 0 must not divide.
 double ratio(const PF_RationalScale &scale) {
     return static_cast<double>(scale.num) / static_cast<double>(scale.den != 0 ? scale.den : 1);
-}
-
-ImageDesc describeWorld(const PF_LayerDef &world) {
-    ImageDesc desc;
-    desc.data = world.data;
-    desc.width = world.width;
-    desc.height = world.height;
-    desc.rowBytes = world.rowbytes;
-    desc.valid = true;
-    return desc;
 }
 
 bool isEmpty(const PF_LRect &rect) { return rect.left >= rect.right || rect.top >= rect.bottom; }
@@ -58,13 +49,13 @@ PF_Err AfterEffectsHost::renderWorlds(int32_t bitDepth, const LayerInput &source
     const double scaleX = ratio(inData->downsample_x);
     const double scaleY = ratio(inData->downsample_y);
 
-    ImageDesc sourceDesc = describeWorld(*source.world);
+    ImageDesc sourceDesc = describeWorld(*source.world, bitDepth);
     sourceDesc.originX = source.originX;
     sourceDesc.originY = source.originY;
     sourceDesc.layerWidth = source.width;
     sourceDesc.layerHeight = source.height;
 
-    ImageDesc outputDesc = describeWorld(output);
+    ImageDesc outputDesc = describeWorld(output, bitDepth);
     outputDesc.originX = output.origin_x;
     outputDesc.originY = output.origin_y;
     outputDesc.layerWidth = output.width;
