@@ -22,10 +22,10 @@
 #include "filter/zephyrine_filter.h"
 #include "host/world_desc.h"
 #include "host/zephyrine_ae_host.h"
-#include "hostsim/effect_controls.h"
-#include "hostsim/host_sim.h"
-#include "hostsim/plugin_module.h"
-#include "hostsim/world.h"
+#include "embedhost/effect_controls.h"
+#include "embedhost/effect_host.h"
+#include "embedhost/plugin_module.h"
+#include "embedhost/world.h"
 #include "ofxsim/host_sim.h"
 
 #include <cstdio>
@@ -56,7 +56,7 @@ std::string processorName() {
 }
 
 // Random channels; floats stay in the range a normal map uses.
-void fillRandomly(hostsim::World &world) {
+void fillRandomly(embedhost::World &world) {
     std::mt19937 random(1);
     const int32_t bytesPerPixel = world.bytesPerPixel();
     for (int32_t y = 0; y < world.layer().height; ++y) {
@@ -83,7 +83,7 @@ struct ControlSet {
 const ControlSet kControlSets[] = {{"defaults", {}}, {"tilts+invert", {0.25, -0.5, 0.125, 0, 1, 0, 0, 0}}};
 
 // The host's parameters in their order: the layer, the three tilts, the five checkboxes.
-void applyControls(hostsim::HostSim &sim, const VectorControls &c) {
+void applyControls(embedhost::EffectHost &sim, const VectorControls &c) {
     sim.parameters().setFloat(1, c.tiltForward);
     sim.parameters().setFloat(2, c.tiltSideways);
     sim.parameters().setFloat(3, c.tiltUpwards);
@@ -94,8 +94,8 @@ void applyControls(hostsim::HostSim &sim, const VectorControls &c) {
 }
 
 void frameThroughTheModule(PF_FilterProc entry, int depth, int runs, int threads) {
-    hostsim::HostSim sim(entry);
-    hostsim::World source({kWidth, kHeight, depth}), output({kWidth, kHeight, depth});
+    embedhost::EffectHost sim(entry);
+    embedhost::World source({kWidth, kHeight, depth}), output({kWidth, kHeight, depth});
     fillRandomly(source);
     sim.setWorlds(&source, &output);
     if (sim.runSmartSequence(static_cast<A_short>(depth)) != PF_Err_NONE) {
@@ -112,10 +112,7 @@ void frameThroughTheModule(PF_FilterProc entry, int depth, int runs, int threads
     std::printf("  %2d-bit: copy %7.0f Mpx/s   sqrt+div %7.0f\n", depth, copyRate, sqrtDivRate);
     for (const ControlSet &set : kControlSets) {
         applyControls(sim, set.controls);
-        const double render = bench::medianSeconds(runs, [&] {
-            sim.forgetObservations();
-            sim.smartRender(static_cast<A_short>(depth));
-        });
+        const double render = bench::medianSeconds(runs, [&] { sim.smartRender(static_cast<A_short>(depth)); });
         const double rate = kFramePixels / render * 1e-6;
         std::printf("          %-13s %7.0f Mpx/s   ratio to the lower ceiling %.2f\n", set.name, rate, rate / ceiling);
     }
@@ -123,7 +120,7 @@ void frameThroughTheModule(PF_FilterProc entry, int depth, int runs, int threads
 
 template <class Pixel> void kernelOnOneThread(int runs) {
     const int depth = static_cast<int>(sizeof(typename Pixel::Channel)) * 8;
-    hostsim::World source({kWidth, kHeight, depth}), output({kWidth, kHeight, depth});
+    embedhost::World source({kWidth, kHeight, depth}), output({kWidth, kHeight, depth});
     fillRandomly(source);
     CorvanthisHost host("bench", "bench", "bench");
     using View = PixelArray<Pixel, 0, 0>;
@@ -155,14 +152,14 @@ template <class Pixel> void kernelOnOneThread(int runs) {
 // A 16x16 frame through the adapter as the driver runs it (the pool), and on the calling thread.
 void tinyFrame(int runs) {
     constexpr int kRepeats = 20000;
-    hostsim::HostSim sim(nullptr);
-    hostsim::appendTheControls(sim);
+    embedhost::EffectHost sim(nullptr);
+    embedhost::appendTheControls(sim);
     ZephyrineAEHost adapter("bench", "bench", "bench");
     adapter.dispatch(PF_Cmd_EVENT, &sim.inData(), &sim.outData(), sim.parameters().pointers(), nullptr, nullptr);
-    hostsim::World source({16, 16, 8}), output({16, 16, 8});
+    embedhost::World source({16, 16, 8}), output({16, 16, 8});
     source.fill(0x80);
     const ImageDesc in = describeWorld(source.layer(), 8), out = describeWorld(output.layer(), 8);
-    const hostsim::HostSim::Current current(sim);
+    const embedhost::EffectHost::Current current(sim);
     const double pooled = bench::medianSeconds(runs, [&] {
         for (int i = 0; i < kRepeats; ++i) {
             adapter.render8(in, out, {});
@@ -196,8 +193,8 @@ void applyControls(ofxsim::HostSim &host, ofxsim::Effect &instance, const Vector
 }
 
 void openFxAgainstTheModule(PF_FilterProc entry, int depth, int runs, int threads) {
-    hostsim::HostSim sim(entry);
-    hostsim::World source({kWidth, kHeight, depth}), output({kWidth, kHeight, depth});
+    embedhost::EffectHost sim(entry);
+    embedhost::World source({kWidth, kHeight, depth}), output({kWidth, kHeight, depth});
     fillRandomly(source);
     sim.setWorlds(&source, &output);
     ofxsim::HostSim ofx(ofxsim::HostSim::bundleBesideExecutable());
@@ -236,10 +233,7 @@ void openFxAgainstTheModule(PF_FilterProc entry, int depth, int runs, int thread
         applyControls(ofx, instance, set.controls);
         std::vector<double> module, openFx;
         for (int run = 0; run < runs; ++run) {
-            module.push_back(bench::medianSeconds(1, [&] {
-                sim.forgetObservations();
-                sim.smartRender(static_cast<A_short>(depth));
-            }));
+            module.push_back(bench::medianSeconds(1, [&] { sim.smartRender(static_cast<A_short>(depth)); }));
             openFx.push_back(bench::medianSeconds(1, [&] { ofx.render(instance, arguments); }));
         }
         const double moduleRate = kFramePixels / bench::median(module) * 1e-6;
@@ -250,13 +244,13 @@ void openFxAgainstTheModule(PF_FilterProc entry, int depth, int runs, int thread
 }
 
 void premiereAgainstArgb(PF_FilterProc entry, int depth, int runs) {
-    hostsim::World argbSource({kWidth, kHeight, depth}), argbOutput({kWidth, kHeight, depth});
+    embedhost::World argbSource({kWidth, kHeight, depth}), argbOutput({kWidth, kHeight, depth});
     fillRandomly(argbSource);
-    hostsim::WorldShape bgra{kWidth, kHeight, depth};
+    embedhost::WorldShape bgra{kWidth, kHeight, depth};
     bgra.pixelFormat = depth == 8 ? PrPixelFormat_BGRA_4444_8u : PrPixelFormat_BGRA_4444_32f;
-    hostsim::World bgraSource(bgra), bgraOutput(bgra);
+    embedhost::World bgraSource(bgra), bgraOutput(bgra);
     bgraSource.copyPixelsFrom(argbSource, true);
-    hostsim::HostSim premiere(entry), argb(entry);
+    embedhost::EffectHost premiere(entry), argb(entry);
     premiere.playPremiere();
     premiere.setWorlds(&bgraSource, &bgraOutput);
     argb.setWorlds(&argbSource, &argbOutput);
@@ -279,14 +273,8 @@ void premiereAgainstArgb(PF_FilterProc entry, int depth, int runs) {
         applyControls(argb, set.controls);
         std::vector<double> bgraSeconds, argbSeconds;
         for (int run = 0; run < runs; ++run) {
-            bgraSeconds.push_back(bench::medianSeconds(1, [&] {
-                premiere.forgetObservations();
-                premiere.render();
-            }));
-            argbSeconds.push_back(bench::medianSeconds(1, [&] {
-                argb.forgetObservations();
-                renderArgb();
-            }));
+            bgraSeconds.push_back(bench::medianSeconds(1, [&] { premiere.render(); }));
+            argbSeconds.push_back(bench::medianSeconds(1, renderArgb));
         }
         const double bgraRate = kFramePixels / bench::median(bgraSeconds) * 1e-6;
         const double argbRate = kFramePixels / bench::median(argbSeconds) * 1e-6;
@@ -321,7 +309,7 @@ int main(int argc, char **argv) {
     std::printf("3840x2160 through the module (SMART_RENDER), ceilings on %d threads (sqrt+div %d doubles wide):\n",
                 threads, bench::sqrtDivLanes());
     {
-        hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+        embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
         for (int depth : {8, 16, 32}) {
             frameThroughTheModule(module.entryPoint(), depth, runs, threads);
         }
@@ -334,14 +322,14 @@ int main(int argc, char **argv) {
     tinyFrame(runs);
     std::printf("3840x2160 through the OpenFX plug-in against the module, timed in turn, %d threads:\n", threads);
     {
-        hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+        embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
         for (int depth : {8, 32}) {
             openFxAgainstTheModule(module.entryPoint(), depth, runs, threads);
         }
     }
     std::printf("3840x2160 in Premiere Pro's BGRA against ARGB, through the module, timed in turn:\n");
     {
-        hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+        embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
         for (int depth : {8, 32}) {
             premiereAgainstArgb(module.entryPoint(), depth, runs);
         }

@@ -1,8 +1,8 @@
 #include "cli/batch.h"
 
-#include "cli/effect_runner.h"
+#include "embedhost/effect_instance.h"
 #include "cli/frame_list.h"
-#include "cli/length_check.h"
+#include "cli/pixel_rows.h"
 #include "cli/memory_budget.h"
 #include "cli/picture.h"
 #include "cli/world_files.h"
@@ -72,7 +72,7 @@ private:
     std::size_t total_;
 };
 
-std::string checkLine(const std::string &file, const LengthStats &stats) {
+std::string checkLine(const std::string &file, const embedhost::LengthStats &stats) {
     std::ostringstream line;
     line << file << ": |v| min " << std::fixed << std::setprecision(4) << stats.minimum << " mean " << stats.mean
          << " max " << stats.maximum << ", off-length " << std::setprecision(2) << 100.0 * stats.offShare << "% of "
@@ -110,7 +110,7 @@ public:
           budget_(options.maxMemory ? *options.maxMemory : availableMemory()),
           bar_(!options.quiet && jobs.size() > 1 && isatty(STDERR_FILENO), jobs.size()) {}
 
-    int run(std::vector<std::unique_ptr<EffectRunner>> &runners) {
+    int run(std::vector<std::unique_ptr<embedhost::EffectInstance>> &runners) {
         std::vector<std::thread> workers;
         for (std::size_t i = 1; i < runners.size(); ++i) {
             workers.emplace_back([this, runner = runners[i].get()] { work(runner); });
@@ -127,7 +127,7 @@ public:
     }
 
 private:
-    void work(EffectRunner *runner) {
+    void work(embedhost::EffectInstance *runner) {
         std::size_t heldWorlds = 0; // the budget taken by the host's worlds this worker keeps
         for (std::size_t next; !stopRequested.load() && (next = nextJob_++) < jobs_.size();) {
             const Job &job = jobs_[next];
@@ -149,7 +149,7 @@ private:
         budget_.release(heldWorlds);
     }
 
-    void process(const Job &job, EffectRunner *runner, std::size_t &heldWorlds, std::string &concerned,
+    void process(const Job &job, embedhost::EffectInstance *runner, std::size_t &heldWorlds, std::string &concerned,
                  std::string &message, double &megapixels, double &renderSeconds) {
         if (!options_.check && options_.noClobber && fs::exists(job.output)) {
             if (!options_.quiet) {
@@ -174,7 +174,7 @@ private:
                 std::size_t bytes;
                 ~Release() { budget.release(bytes); }
             } release{budget_, bytes};
-            const LengthStats stats = measureLengths(file.decode(depth), options_.controls.traditional);
+            const embedhost::LengthStats stats = measureLengths(file.decode(depth), options_.controls.traditional);
             message = checkLine(job.input, stats);
             if (options_.failAbove && stats.offShare > *options_.failAbove) {
                 const std::lock_guard<std::mutex> lock(mutex_);
@@ -183,10 +183,10 @@ private:
             return;
         }
         const int depth = file.depthFor(options_.depth);
-        const std::size_t worldBytes = EffectRunner::worldBytes(spec.width, spec.height, depth);
+        const std::size_t worldBytes = embedhost::EffectInstance::worldBytes(spec.width, spec.height, depth);
         refuseIfTooLarge(spec, depth, worldBytes);
         takeWorlds(*runner, heldWorlds, spec, depth, worldBytes);
-        hostsim::World &source = runner->sourceFor(spec.width, spec.height, depth);
+        embedhost::World &source = runner->sourceFor(spec.width, spec.height, depth);
         decodeIntoWorld(file, depth, source);
         const double decodeSeconds = secondsSince(decodeStart);
 
@@ -216,7 +216,7 @@ private:
 
     // The host's worlds for this file: kept from the worker's last file of the same shape, or
     // made anew once the budget has room for them (the worker holds nothing while it waits).
-    void takeWorlds(EffectRunner &runner, std::size_t &heldWorlds, const OIIO::ImageSpec &spec, int depth,
+    void takeWorlds(embedhost::EffectInstance &runner, std::size_t &heldWorlds, const OIIO::ImageSpec &spec, int depth,
                     std::size_t worldBytes) {
         if (heldWorlds > 0 && runner.keepsWorldsFor(spec.width, spec.height, depth)) {
             return;
@@ -283,12 +283,12 @@ int runBatch(const Options &options, const std::string &modulePath, std::ostream
     const std::size_t workers = std::max<std::size_t>(
         1, std::min<std::size_t>(jobs.size(),
                                  options.jobs > 0 ? static_cast<std::size_t>(options.jobs) : usableHardwareThreads()));
-    std::unique_ptr<hostsim::PluginModule> module;
-    std::vector<std::unique_ptr<EffectRunner>> runners;
+    std::unique_ptr<embedhost::PluginModule> module;
+    std::vector<std::unique_ptr<embedhost::EffectInstance>> runners;
     if (!options.check) {
-        module = std::make_unique<hostsim::PluginModule>(modulePath);
+        module = std::make_unique<embedhost::PluginModule>(modulePath);
         for (std::size_t i = 0; i < workers; ++i) {
-            runners.push_back(std::make_unique<EffectRunner>(*module, options.controls));
+            runners.push_back(std::make_unique<embedhost::EffectInstance>(*module, options.controls));
         }
         if (!options.outdir.empty()) {
             std::error_code error;
@@ -310,7 +310,7 @@ int runBatch(const Options &options, const std::string &modulePath, std::ostream
     Batch batch(options, jobs, out, err);
     if (options.check) {
         // Checking needs no effect: one worker per file in flight, with no runner.
-        std::vector<std::unique_ptr<EffectRunner>> none(workers);
+        std::vector<std::unique_ptr<embedhost::EffectInstance>> none(workers);
         return batch.run(none);
     }
     return batch.run(runners);

@@ -1,9 +1,8 @@
 #include "cli/demo.h"
 
 #include "cli/contact_sheet.h"
-#include "cli/effect_runner.h"
 #include "cli/gallery.h"
-#include "cli/length_check.h"
+#include "cli/pixel_rows.h"
 #include "cli/picture.h"
 #include "cli/synthetic_map.h"
 
@@ -27,10 +26,11 @@ void heat(double error, unsigned char rgb[3]) {
 // Each pixel's length error as a heat colour, in an 8-bit picture of the same size.
 Picture lengthErrorMap(const Picture &map) {
     Picture picture = blankPicture(map.width(), map.height(), 8, 3);
-    const std::size_t pixels = static_cast<std::size_t>(map.width()) * static_cast<std::size_t>(map.height());
-    for (std::size_t p = 0; p < pixels; ++p) {
-        const Decoded v =
-            decodeVector(unitChannel(map, p, 0), unitChannel(map, p, 1), unitChannel(map, p, 2), false);
+    const embedhost::ImagePixels pixels = imagePixels(map);
+    for (std::size_t p = 0; p < pixels.count; ++p) {
+        const embedhost::Decoded v = embedhost::decodeVector(embedhost::unitChannel(pixels, p, 0),
+                                                             embedhost::unitChannel(pixels, p, 1),
+                                                             embedhost::unitChannel(pixels, p, 2), false);
         heat(std::fabs(1.0 - std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z)), &picture.rgba[p * 4]);
         picture.rgba[p * 4 + 3] = 255;
     }
@@ -47,7 +47,7 @@ void writeComparison(const std::string &path, const Picture &input, const Pictur
     sheet.write(path);
 }
 
-void printStats(std::ostream &out, const char *label, const LengthStats &stats) {
+void printStats(std::ostream &out, const char *label, const embedhost::LengthStats &stats) {
     out << "  " << std::left << std::setw(22) << label << std::fixed << std::setprecision(4) << "|v| min "
         << stats.minimum << "  mean " << stats.mean << "  max " << stats.maximum << "  off-length "
         << std::setprecision(2) << 100.0 * stats.offShare << "%\n";
@@ -58,8 +58,8 @@ void printStats(std::ostream &out, const char *label, const LengthStats &stats) 
 int runDemo(const std::string &folder, const std::string &modulePath, std::ostream &out) {
     std::filesystem::create_directories(folder);
     captionFont(); // before any work: the pictures need their captions
-    const hostsim::PluginModule module(modulePath);
-    EffectRunner runner(module, Controls{});
+    const embedhost::PluginModule module(modulePath);
+    embedhost::EffectInstance runner(module, embedhost::Controls{});
     out << "Zephyrine demo: a synthetic " << kSyntheticSide << "x" << kSyntheticSide
         << " normal map with vectors from 0.7 to 1.3 long, through the plug-in\n";
 
@@ -71,13 +71,13 @@ int runDemo(const std::string &folder, const std::string &modulePath, std::ostre
     for (int depth : {8, 16, 32}) {
         const Picture input = syntheticMap(depth);
         Picture picture = input;
-        runner.render(picture);
+        renderPicture(runner, picture);
         // The effect's own speed: the fastest of a few renders through the entry point, once
         // the first has started the worker threads.
         double fastest = runner.lastEffectSeconds();
         for (int again = 0; again < 4; ++again) {
             Picture copy = input;
-            runner.render(copy);
+            renderPicture(runner, copy);
             fastest = std::min(fastest, runner.lastEffectSeconds());
         }
         const std::string label = "output (" + std::to_string(depth) + "-bit)";

@@ -1,6 +1,7 @@
 #include "cli/gallery.h"
 
 #include "cli/contact_sheet.h"
+#include "cli/pixel_rows.h"
 #include "cli/synthetic_map.h"
 
 #include <cstdio>
@@ -9,10 +10,10 @@ namespace cli {
 
 namespace {
 
-Picture rendered(EffectRunner &runner, const Picture &input, const Controls &controls) {
+Picture rendered(embedhost::EffectInstance &runner, const Picture &input, const embedhost::Controls &controls) {
     Picture picture = input;
     runner.setControls(controls);
-    runner.render(picture);
+    renderPicture(runner, picture);
     return picture;
 }
 
@@ -23,21 +24,21 @@ std::string strength(double value) {
 }
 
 // One row a tilt: the plain render, then the tilt at -1, -0.5, 0.5 and 1.
-void writeTilts(const std::string &path, EffectRunner &runner, const Picture &input) {
+void writeTilts(const std::string &path, embedhost::EffectInstance &runner, const Picture &input) {
     struct Tilt {
         const char *name;
-        double Controls::*control;
+        double embedhost::Controls::*control;
     };
-    const Tilt tilts[] = {{"tilt forward", &Controls::tiltForward},
-                          {"tilt sideways", &Controls::tiltSideways},
-                          {"tilt upwards", &Controls::tiltUpwards}};
+    const Tilt tilts[] = {{"tilt forward", &embedhost::Controls::tiltForward},
+                          {"tilt sideways", &embedhost::Controls::tiltSideways},
+                          {"tilt upwards", &embedhost::Controls::tiltUpwards}};
     const double strengths[] = {-1.0, -0.5, 0.5, 1.0};
     ContactSheet sheet(5, 3, 200);
-    const Picture plain = rendered(runner, input, Controls{});
+    const Picture plain = rendered(runner, input, embedhost::Controls{});
     for (int row = 0; row < 3; ++row) {
         sheet.place(0, row, plain, std::string(tilts[row].name) + " 0");
         for (int column = 1; column <= 4; ++column) {
-            Controls controls;
+            embedhost::Controls controls;
             controls.*tilts[row].control = strengths[column - 1];
             sheet.place(column, row, rendered(runner, input, controls),
                         std::string(tilts[row].name) + " " + strength(strengths[column - 1]));
@@ -46,26 +47,26 @@ void writeTilts(const std::string &path, EffectRunner &runner, const Picture &in
     sheet.write(path);
 }
 
-void writeInversions(const std::string &path, EffectRunner &runner, const Picture &input) {
+void writeInversions(const std::string &path, embedhost::EffectInstance &runner, const Picture &input) {
     struct Setting {
         const char *caption;
-        bool Controls::*flag;
+        bool embedhost::Controls::*flag;
     };
-    const Setting settings[] = {{"invert x(red)", &Controls::invertX},
-                                {"invert y(green)", &Controls::invertY},
-                                {"invert z(blue)", &Controls::invertZ},
-                                {"invert all", &Controls::invertAll}};
+    const Setting settings[] = {{"invert x(red)", &embedhost::Controls::invertX},
+                                {"invert y(green)", &embedhost::Controls::invertY},
+                                {"invert z(blue)", &embedhost::Controls::invertZ},
+                                {"invert all", &embedhost::Controls::invertAll}};
     ContactSheet sheet(4, 2, 240);
     sheet.place(0, 0, input, "input (not normalised)");
-    sheet.place(1, 0, rendered(runner, input, Controls{}), "output, every control off");
+    sheet.place(1, 0, rendered(runner, input, embedhost::Controls{}), "output, every control off");
     for (int i = 0; i < 4; ++i) {
-        Controls controls;
+        embedhost::Controls controls;
         controls.*settings[i].flag = true;
         sheet.place((i + 2) % 4, (i + 2) / 4, rendered(runner, input, controls), settings[i].caption);
     }
     const Picture traditional = syntheticMap(8, MapStorage::traditional);
     sheet.place(2, 1, traditional, "map stored traditionally");
-    Controls traditionalFormat;
+    embedhost::Controls traditionalFormat;
     traditionalFormat.traditional = true;
     sheet.place(3, 1, rendered(runner, traditional, traditionalFormat), "traditional format on");
     sheet.write(path);
@@ -73,11 +74,11 @@ void writeInversions(const std::string &path, EffectRunner &runner, const Pictur
 
 } // namespace
 
-std::vector<std::string> writeControlGallery(const std::string &folder, EffectRunner &runner) {
+std::vector<std::string> writeControlGallery(const std::string &folder, embedhost::EffectInstance &runner) {
     const Picture input = syntheticMap(8);
     writeTilts(folder + "/controls-tilts.png", runner, input);
     writeInversions(folder + "/controls-inversions.png", runner, input);
-    runner.setControls(Controls{});
+    runner.setControls(embedhost::Controls{});
     return {"controls-tilts.png", "controls-inversions.png"};
 }
 

@@ -3,7 +3,7 @@
 // format, each panel captioned in the image.
 #pragma once
 
-#include "cli/effect_runner.h"
+#include "embedhost/effect_instance.h"
 
 #include <string>
 #include <vector>
@@ -12,6 +12,6 @@ namespace cli {
 
 // Writes controls-tilts.png and controls-inversions.png into `folder`; returns their names.
 // Leaves the runner's controls at their defaults.
-std::vector<std::string> writeControlGallery(const std::string &folder, EffectRunner &runner);
+std::vector<std::string> writeControlGallery(const std::string &folder, embedhost::EffectInstance &runner);
 
 } // namespace cli

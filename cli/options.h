@@ -1,7 +1,7 @@
 // The command line of zephyrine-render.
 #pragma once
 
-#include "cli/controls.h"
+#include "embedhost/controls.h"
 
 #include <cstddef>
 #include <optional>
@@ -9,6 +9,8 @@
 #include <vector>
 
 namespace cli {
+
+using embedhost::Controls;
 
 struct Options {
     Controls controls;

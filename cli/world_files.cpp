@@ -1,7 +1,7 @@
 #include "cli/world_files.h"
 
 #include "cli/atomic_write.h"
-#include "cli/pixel_rows.h"
+#include "embedhost/image_rows.h"
 
 #include <algorithm>
 #include <vector>
@@ -15,7 +15,7 @@ constexpr int kStripRows = 32;
 
 } // namespace
 
-void decodeIntoWorld(ImageFile &file, int depth, hostsim::World &world) {
+void decodeIntoWorld(ImageFile &file, int depth, embedhost::World &world) {
     const OIIO::ImageSpec &spec = file.spec();
     const std::size_t pixelBytes = 4 * static_cast<std::size_t>(depth / 8);
     const std::size_t rowBytes = static_cast<std::size_t>(spec.width) * pixelBytes;
@@ -29,13 +29,13 @@ void decodeIntoWorld(ImageFile &file, int depth, hostsim::World &world) {
             throw FileError("cannot decode it: " + file.input().geterror());
         }
         for (int y = first; y < last; ++y) {
-            fileRowToWorld(depth, strip.data() + static_cast<std::size_t>(y - first) * rowBytes, spec.nchannels,
-                           world.channels<unsigned char>(0, y), spec.width);
+            embedhost::imageRowToWorld(depth, strip.data() + static_cast<std::size_t>(y - first) * rowBytes,
+                                       {spec.nchannels, 4}, world.channels<unsigned char>(0, y), spec.width);
         }
     }
 }
 
-void writeFromWorld(const std::string &path, const OIIO::ImageSpec &spec, int depth, hostsim::World &rendered) {
+void writeFromWorld(const std::string &path, const OIIO::ImageSpec &spec, int depth, embedhost::World &rendered) {
     const std::size_t pixelBytes = 4 * static_cast<std::size_t>(depth / 8);
     const std::size_t rowBytes = static_cast<std::size_t>(spec.width) * pixelBytes;
     // A tiled file is written whole (its tiles cut across strips); anything else strip by strip.
@@ -46,7 +46,7 @@ void writeFromWorld(const std::string &path, const OIIO::ImageSpec &spec, int de
             const int last = std::min(spec.height, first + stripRows);
             for (int y = first; y < last; ++y) {
                 unsigned char *row = strip.data() + static_cast<std::size_t>(y - first) * rowBytes;
-                worldRowToFile(depth, rendered.channels<unsigned char>(0, y), row, spec.width);
+                embedhost::worldRowToImage(depth, rendered.channels<unsigned char>(0, y), row, {4, 4}, spec.width);
             }
             const bool written =
                 spec.tile_width > 0

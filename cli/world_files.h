@@ -4,17 +4,17 @@
 #pragma once
 
 #include "cli/picture.h"
-#include "hostsim/world.h"
+#include "embedhost/world.h"
 
 #include <string>
 
 namespace cli {
 
 // Decodes the file into a world of its size at a depth. Throws FileError.
-void decodeIntoWorld(ImageFile &file, int depth, hostsim::World &world);
+void decodeIntoWorld(ImageFile &file, int depth, embedhost::World &world);
 
 // Writes a file described by `spec` (the input's own: format, channels, metadata) from the
 // rendered world, atomically. Throws FileError.
-void writeFromWorld(const std::string &path, const OIIO::ImageSpec &spec, int depth, hostsim::World &rendered);
+void writeFromWorld(const std::string &path, const OIIO::ImageSpec &spec, int depth, embedhost::World &rendered);
 
 } // namespace cli

@@ -1,14 +1,13 @@
-// An in-process host: owns the records a host hands to an effect, answers the effect's
-// callbacks, and records what it saw. Tests, tools and benchmarks reach the plug-in only
-// through it, by its entry point.
+// The tests' host: the host library's host, with scripted answers, fault injection and a
+// record of what it saw the effect do, and Premiere's field renders. Tests and fuzzers reach
+// the plug-in through it, by its entry point.
 #pragma once
 
-#include "api/effect_api.h"
-#include "hostsim/parameter_array.h"
+#include "embedhost/effect_host.h"
+#include "embedhost/parameter_array.h"
 #include "hostsim/world.h"
 
 #include <functional>
-#include <string>
 #include <vector>
 
 namespace hostsim {
@@ -58,7 +57,8 @@ struct Script {
     PF_Err iterateGenericError = PF_Err_NONE; // returned by iterate_generic without calling back
     bool offerBasicSuite = true;         // pica_basicP is set
     bool refuseSuites = false;           // AcquireSuite fails
-    bool offerPixelFormatSuite = false;       // Premiere's "PF Pixel Format Suite" (playPremiere sets it)
+    // false: Premiere's "PF Pixel Format Suite" is withheld even while the host plays Premiere.
+    bool offerPixelFormatSuite = true;
     PF_Err addPixelFormatError = PF_Err_NONE; // answered by AddSupportedPixelFormat
     PF_Err getPixelFormatError = PF_Err_NONE; // answered by GetPixelFormat
     // Fault injection: the failCall-th call (from 1; 0 = none) of any of checkout_param,
@@ -69,122 +69,51 @@ struct Script {
     PF_Err failCode = PF_Err_INVALID_CALLBACK;
 };
 
-class HostSim {
+class HostSim : public embedhost::EffectHost {
 public:
     explicit HostSim(PF_FilterProc entry);
-    HostSim(const HostSim &) = delete;
-    HostSim &operator=(const HostSim &) = delete;
 
-    // Calls the entry point with this host's records.
-    PF_Err send(PF_Cmd cmd, void *extra = nullptr);
-    // The same with a parameter array of the caller's choice (null included).
-    PF_Err send(PF_Cmd cmd, PF_ParamDef **params, void *extra);
-
-    // The commands as a host sends them.
-    PF_Err about() { return send(PF_Cmd_ABOUT); }
-    PF_Err globalSetup() { return send(PF_Cmd_GLOBAL_SETUP); }
-    // On success the parameter array becomes the layer and the registered controls, at their defaults.
-    PF_Err paramsSetup();
-    PF_Err sequenceSetup() { return send(PF_Cmd_SEQUENCE_SETUP); }
-    PF_Err globalSetdown() { return send(PF_Cmd_GLOBAL_SETDOWN); }
-    // Asks which part of the source the effect needs for `request` and what it will produce.
-    PF_Err smartPreRender(const PF_LRect &request, PF_PreRenderOutput &answer);
-    // Renders the source world into the output world at a bit depth (8, 16 or 32).
-    PF_Err smartRender(A_short bitDepth);
-    // The classic command: the source in parameter 0, the output world as the output.
-    PF_Err render();
-    // The classic command on one field of both worlds, as Premiere renders fielded footage.
-    PF_Err renderField(PF_Field field);
-    // about, global setup, params setup, sequence setup, smart pre-render of the whole source
-    // and smart render at a depth, stopping at the first error.
-    PF_Err runSmartSequence(A_short bitDepth);
+    using EffectHost::send;
+    PF_Err send(PF_Cmd cmd, PF_ParamDef **params, void *extra) override;
 
     // The worlds the render commands use; the host does not own them.
     void setWorlds(World *source, World *output);
+    // The classic command on one field of both worlds, as Premiere renders fielded footage.
+    PF_Err renderField(PF_Field field);
 
-    PF_InData &inData() { return in_; }
-    PF_OutData &outData() { return out_; }
-    PF_LayerDef &output() { return output_; }
-    ParameterArray &parameters() { return parameters_; }
     Script &script() { return script_; }
     const Observations &seen() const { return seen_; }
     // Empties what the host saw, keeping the lists' memory: the host then allocates nothing
     // of its own while the effect renders again.
     void forgetObservations();
 
-    // Makes this the host whose script answers the callbacks that carry no effect reference
-    // (iterate_generic, the basic suite), on the calling thread, while the scope lives.
-    // send() does it.
-    class Current {
-    public:
-        explicit Current(HostSim &host);
-        ~Current();
-        Current(const Current &) = delete;
-        Current &operator=(const Current &) = delete;
-
-    private:
-        HostSim *previous_;
-    };
-
-    // Sets the effect-API version and the application the host claims to be.
-    void claimVersion(A_short major, A_short minor);
-    void claimApplication(A_long applicationId) { in_.appl_id = applicationId; }
-    // Plays Premiere Pro: 'PrMr', its API version, and its pixel format suite offered.
-    void playPremiere();
-    // The commands Premiere sends (never smart render): applying the effect is global setup,
-    // params setup and sequence setup; a frame is frame setup, render and frame setdown.
-    PF_Err applyAsPremiereDoes();
-    PF_Err renderFrameAsPremiereDoes();
+protected:
+    PF_Err checkoutParam(PF_ParamIndex index, A_long time, A_long step, A_u_long scale, PF_ParamDef *param) override;
+    PF_Err checkinParam(PF_ParamDef *param) override;
+    PF_Err addParam(PF_ParamIndex index, PF_ParamDef *def) override;
+    PF_Err progress(A_long current, A_long total) override;
+    PF_Err iterateGeneric(A_long iterations, void *refcon, PF_IterateGenericFunc function) override;
+    PF_Err checkoutLayer(PF_ParamIndex index, const PF_RenderRequest *request, PF_CheckoutResult *result) override;
+    PF_Err checkoutLayerPixels(PF_EffectWorld **pixels) override;
+    PF_Err checkoutOutput(PF_EffectWorld **output) override;
+    PF_Handle newHandle(A_u_longlong size) override;
+    void *lockHandle(PF_Handle handle) override;
+    SPErr acquireSuite(const char *name, int32_t version, const void **suite) override;
+    SPErr releaseSuite(const char *name, int32_t version) override;
+    PF_Err updateParamUI(PF_ParamIndex index, const PF_ParamDef *def) override;
+    PF_Err addSupportedPixelFormat(PrPixelFormat format) override;
+    PF_Err clearSupportedPixelFormats() override;
+    PF_Err getPixelFormat(PF_EffectWorld *world, PrPixelFormat *format) override;
 
 private:
-    static HostSim &from(PF_ProgPtr effectRef);
-    static HostSim *current(); // the host that made the current thread's call, if any
-    static PF_Err checkoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long time, A_long step, A_u_long scale,
-                                PF_ParamDef *param);
-    static PF_Err checkinParam(PF_ProgPtr ref, PF_ParamDef *param);
-    static PF_Err addParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDef *def);
-    static PF_Err progress(PF_ProgPtr ref, A_long current, A_long total);
-    static PF_Err iterateGeneric(A_long iterations, void *refcon, PF_IterateGenericFunc function);
-    static PF_Err checkoutLayer(PF_ProgPtr ref, PF_ParamIndex index, A_long checkoutId, const PF_RenderRequest *request,
-                                A_long time, A_long step, A_u_long scale, PF_CheckoutResult *result);
-    static PF_Err checkoutLayerPixels(PF_ProgPtr ref, A_long checkoutId, PF_EffectWorld **pixels);
-    static PF_Err checkoutOutput(PF_ProgPtr ref, PF_EffectWorld **output);
-    static SPErr acquireSuite(const char *name, int32_t version, const void **suite);
-    // Premiere's pixel format suite (pixel_format_suite.cpp).
-    static PF_Err addSupportedPixelFormat(PF_ProgPtr ref, PrPixelFormat format);
-    static PF_Err clearSupportedPixelFormats(PF_ProgPtr ref);
-    static PF_Err newWorldOfPixelFormat(PF_ProgPtr ref, A_u_long width, A_u_long height, PF_NewWorldFlags flags,
-                                        PrPixelFormat format, PF_EffectWorld *world);
-    static PF_Err disposeWorld(PF_ProgPtr ref, PF_EffectWorld *world);
-    static PF_Err getPixelFormat(PF_EffectWorld *world, PrPixelFormat *format);
-    static PF_Err blackFor(PrPixelFormat format, void *pixel);
-    static PF_Err whiteFor(PrPixelFormat format, void *pixel);
-    static PF_Err convertColor(PrPixelFormat format, float alpha, float red, float green, float blue, void *pixel);
-    static SPErr releaseSuite(const char *name, int32_t version);
-    static PF_Err updateParamUI(PF_ProgPtr ref, PF_ParamIndex index, const PF_ParamDef *def);
-    static PF_Handle newHandleCallback(A_u_longlong size);
-    static void *lockHandleCallback(PF_Handle handle);
     // Counts a call of a callback fault injection covers; true when this one is to fail.
     bool failsNow(const char *callback);
 
-    PF_FilterProc entry_;
-    PF_InData in_{};
-    PF_OutData out_{};
-    PF_UtilCallbacks utils_{};
-    SPBasicSuite basic_{};
-    PF_ParamUtilsSuite1 paramUtils_{};
-    PF_PixelFormatSuite1 pixelFormats_{};
-    PF_PreRenderCallbacks preRenderCallbacks_{};
-    PF_SmartRenderCallbacks smartRenderCallbacks_{};
-    PF_LayerDef output_{};
-    World *sourceWorld_ = nullptr;
+    SPBasicSuite *basicSuite_; // the host's, offered or withheld by the script
+    World *sourceWorld_ = nullptr; // the worlds again, as the tests' worlds, for field renders
     World *outputWorld_ = nullptr;
-    PF_LayerDef fieldOutput_{}; // the output's field during renderField
-    PF_LayerDef *renderOutput_ = nullptr;
-    ParameterArray parameters_;
     Script script_;
     Observations seen_;
-    PF_Cmd command_ = -1; // the command being sent
 };
 
 } // namespace hostsim

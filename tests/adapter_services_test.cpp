@@ -1,7 +1,7 @@
 // The After Effects adapter's services: host memory, time, messages and progress.
 #include "host/zephyrine_ae_host.h"
 
-#include "hostsim/host_handles.h"
+#include "embedhost/host_handles.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@ struct Adapter : ZephyrineAEHost {
     Adapter() : ZephyrineAEHost("Zephyrine", "Mirovanth", "text") {
         utils.host_new_handle = counted;
         utils.host_lock_handle = lockOrRefuse;
-        utils.host_unlock_handle = hostsim::unlockHandle;
-        utils.host_dispose_handle = hostsim::disposeHandle;
+        utils.host_unlock_handle = embedhost::unlockHandle;
+        utils.host_dispose_handle = embedhost::disposeHandle;
         in.utils = &utils;
         in.inter.progress = answerProgress;
         inData = &in;
@@ -24,9 +24,9 @@ struct Adapter : ZephyrineAEHost {
 
     static PF_Handle counted(A_u_longlong size) {
         lastHandleSize = size;
-        return refuseHandles ? nullptr : hostsim::newHandle(size);
+        return refuseHandles ? nullptr : embedhost::newHandle(size);
     }
-    static void *lockOrRefuse(PF_Handle handle) { return refuseLocks ? nullptr : hostsim::lockHandle(handle); }
+    static void *lockOrRefuse(PF_Handle handle) { return refuseLocks ? nullptr : embedhost::lockHandle(handle); }
     static PF_Err answerProgress(PF_ProgPtr, A_long, A_long) { return progressAnswer; }
 
     static inline A_u_longlong lastHandleSize = 0;
@@ -43,7 +43,7 @@ struct Adapter : ZephyrineAEHost {
 
 TEST(HostMemory, AllocateAsksForEightBytesMoreAndDeallocateGivesItBack) {
     Adapter adapter;
-    const long before = hostsim::outstandingHandles();
+    const long before = embedhost::outstandingHandles();
     void *block = adapter.allocate(0);
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(Adapter::lastHandleSize, 8u);
@@ -51,11 +51,11 @@ TEST(HostMemory, AllocateAsksForEightBytesMoreAndDeallocateGivesItBack) {
     ASSERT_NE(larger, nullptr);
     std::memset(larger, 0xAB, 100);
     EXPECT_EQ(Adapter::lastHandleSize, 108u);
-    EXPECT_EQ(hostsim::outstandingHandles(), before + 2);
+    EXPECT_EQ(embedhost::outstandingHandles(), before + 2);
     adapter.deallocate(block);
     adapter.deallocate(larger);
     adapter.deallocate(nullptr);
-    EXPECT_EQ(hostsim::outstandingHandles(), before);
+    EXPECT_EQ(embedhost::outstandingHandles(), before);
 }
 
 TEST(HostMemory, RefusedHandleGivesNull) {
@@ -63,11 +63,11 @@ TEST(HostMemory, RefusedHandleGivesNull) {
     Adapter::refuseHandles = true;
     EXPECT_EQ(adapter.allocate(16), nullptr);
     Adapter::refuseHandles = false;
-    const long before = hostsim::outstandingHandles();
+    const long before = embedhost::outstandingHandles();
     Adapter::refuseLocks = true;
     EXPECT_EQ(adapter.allocate(16), nullptr) << "a handle that cannot be locked";
     Adapter::refuseLocks = false;
-    EXPECT_EQ(hostsim::outstandingHandles(), before) << "the handle that could not be locked is disposed of";
+    EXPECT_EQ(embedhost::outstandingHandles(), before) << "the handle that could not be locked is disposed of";
     adapter.in.utils = nullptr;
     EXPECT_EQ(adapter.allocate(16), nullptr) << "a host without utility callbacks";
 }

@@ -4,7 +4,7 @@
 #include "alpha_rule.h"
 #include "filter/row_kernels.h"
 #include "hostsim/host_sim.h"
-#include "hostsim/plugin_module.h"
+#include "embedhost/plugin_module.h"
 #include "test_home.h"
 #include "vector_levels.h"
 
@@ -40,7 +40,7 @@ void paint(World &world) {
 }
 
 PF_Err render(const Case &c, World &source, World &output) {
-    hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+    embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
     hostsim::HostSim sim(module.entryPoint());
     if (c.host == Host::premiere) {
         sim.playPremiere();

@@ -3,7 +3,7 @@
 // order in several processes at once.
 #include "cli_support.h"
 
-#include "cli/pixel_rows.h"
+#include "filter/full_range16.h"
 
 #include <algorithm>
 #include <cmath>

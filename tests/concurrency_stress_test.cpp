@@ -5,7 +5,7 @@
 // cancelled is the frame a lone render makes.
 #include "alpha_rule.h"
 #include "hostsim/host_sim.h"
-#include "hostsim/plugin_module.h"
+#include "embedhost/plugin_module.h"
 
 #include <gtest/gtest.h>
 
@@ -172,7 +172,7 @@ private:
 // `instanceCount` instances (set up on the main thread, as global and sequence setup come),
 // while the user interface runs; each thread resets its sequence up once, as it may.
 void renderRounds(int instanceCount) {
-    hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+    embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
     std::vector<std::vector<FrameOrder>> orders;
     std::vector<std::vector<Rendered>> expected(kHostThreads);
     {
@@ -245,7 +245,7 @@ TEST(ConcurrencyStress, OneInstanceRenderingOnSeveralThreadsMakesTheFramesALoneR
 TEST(ConcurrencyStress, AFrameThatFindsThePoolHeldRendersOnItsOwnThread) {
     // Instance A's frame holds the pool: its host answers the first progress call only once
     // instance B's frame is done, so B's frame, asked for meanwhile, finds the pool busy.
-    hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+    embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
     const FrameOrder order{8, 64, 48, {0.25, -0.5, 0.75}, 1, 99, 0, false};
     const FrameOrder classic{16, 64, 48, {0.5, 0.0, -0.25}, 0, 7, 0, true};
     Instance alone(module.entryPoint(), 1);

@@ -4,10 +4,10 @@
 
 #include "filter/image_desc.h"
 #include "host/world_desc.h"
-#include "hostsim/effect_controls.h"
+#include "embedhost/effect_controls.h"
 #include "hostsim/host_sim.h"
 #include "hostsim/world.h"
 
 inline ImageDesc describe(hostsim::World &world) { return describeWorld(world.layer(), world.shape().bitDepth); }
 
-using hostsim::appendTheControls;
+using embedhost::appendTheControls;

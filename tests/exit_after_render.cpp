@@ -2,16 +2,16 @@
 // quits does. On Windows the system ends the pool threads before the module's teardown runs;
 // the process must still end (CTest's time-out catches a hang).
 #include "hostsim/host_sim.h"
-#include "hostsim/plugin_module.h"
+#include "embedhost/plugin_module.h"
 
 #include <cstdio>
 
 // Still reachable at exit, so the module stays loaded and no leak is reported.
-hostsim::PluginModule *module = nullptr;
+embedhost::PluginModule *module = nullptr;
 hostsim::HostSim *host = nullptr;
 
 int main() {
-    module = new hostsim::PluginModule(hostsim::PluginModule::besideExecutable());
+    module = new embedhost::PluginModule(embedhost::PluginModule::besideExecutable());
     host = new hostsim::HostSim(module->entryPoint());
     host->script().processors = 4;
     static hostsim::World source({16, 64, 8}), output({16, 64, 8});

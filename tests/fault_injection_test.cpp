@@ -2,9 +2,9 @@
 // sequence, one run per call, through the loaded module: the command that saw the failure
 // answers the host's own code (or, where the host answered a null handle, out of memory), and
 // nothing taken from the host is kept or written outside the output.
-#include "hostsim/host_handles.h"
+#include "embedhost/host_handles.h"
 #include "hostsim/host_sim.h"
-#include "hostsim/plugin_module.h"
+#include "embedhost/plugin_module.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +19,8 @@ constexpr PF_Err kHostsOwnCode = PF_Err_INVALID_CALLBACK;
 // for progress) changes from run to run, and call N would not be the same call in every run.
 constexpr int kProcessors = 1;
 
-hostsim::PluginModule &module() {
-    static hostsim::PluginModule loaded(hostsim::PluginModule::besideExecutable());
+embedhost::PluginModule &module() {
+    static embedhost::PluginModule loaded(embedhost::PluginModule::besideExecutable());
     return loaded;
 }
 
@@ -92,7 +92,7 @@ TEST(FaultInjection, EveryHostCallOfALifetimeCanFail) {
         for (int n = 1; n <= calls; ++n) {
             Frame frame(depth);
             const std::vector<unsigned char> source = frame.source.contents();
-            const long handlesBefore = hostsim::outstandingHandles();
+            const long handlesBefore = embedhost::outstandingHandles();
             hostsim::HostSim sim(module().entryPoint());
             sim.script().processors = kProcessors;
             sim.script().failCall = n;
@@ -118,7 +118,7 @@ TEST(FaultInjection, EveryHostCallOfALifetimeCanFail) {
             }
             EXPECT_EQ(seen.checkouts.size(), seen.checkinIds.size()) << "every control checked out is checked in";
             EXPECT_EQ(seen.suitesAcquired, seen.suitesReleased) << "every suite acquired is released";
-            EXPECT_EQ(hostsim::outstandingHandles(), handlesBefore) << "every handle made is disposed of";
+            EXPECT_EQ(embedhost::outstandingHandles(), handlesBefore) << "every handle made is disposed of";
             EXPECT_TRUE(frame.output.guardsIntact()) << "nothing written outside the output";
             EXPECT_EQ(frame.source.contents(), source) << "the source is never written";
             if (HasFailure()) {

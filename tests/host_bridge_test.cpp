@@ -1,7 +1,7 @@
 // Whole command sequences through the loaded module, as a host sends them.
 #include "alpha_rule.h"
 #include "hostsim/host_sim.h"
-#include "hostsim/plugin_module.h"
+#include "embedhost/plugin_module.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +16,14 @@ namespace {
 class HostBridge : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        module = std::make_unique<hostsim::PluginModule>(hostsim::PluginModule::besideExecutable());
+        module = std::make_unique<embedhost::PluginModule>(embedhost::PluginModule::besideExecutable());
     }
     static void TearDownTestSuite() { module.reset(); }
 
     // Registers the controls, as a host does before it renders.
     void SetUp() override { ASSERT_EQ(host.paramsSetup(), PF_Err_NONE); }
 
-    static inline std::unique_ptr<hostsim::PluginModule> module;
+    static inline std::unique_ptr<embedhost::PluginModule> module;
     hostsim::HostSim host{module->entryPoint()};
 };
 

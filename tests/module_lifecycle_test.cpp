@@ -1,7 +1,7 @@
 // The module unloaded and loaded again, as a host does: the process-wide pool and log are torn
 // down at unload and come back at the next load, and the frames stay the same.
 #include "hostsim/host_sim.h"
-#include "hostsim/plugin_module.h"
+#include "embedhost/plugin_module.h"
 #include "platform/module.h"
 #include "test_home.h"
 
@@ -16,7 +16,7 @@
 namespace {
 
 std::vector<unsigned char> renderInAFreshlyLoadedModule() {
-    hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+    embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
     hostsim::HostSim host(module.entryPoint());
     host.script().processors = 4;
     hostsim::World source({9, 40, 16}), output({9, 40, 16});
@@ -55,7 +55,7 @@ TEST(ModuleLifecycle, UnloadStopsThePoolAndAReloadRendersTheSameBytes) {
 TEST(ModuleLifecycle, AHundredLoadsRendersAndUnloads) {
     // The log is on, so every cycle makes and tears down the log's file and the pool's threads.
     test_home::switchLogOn();
-    const std::string path = hostsim::PluginModule::besideExecutable();
+    const std::string path = embedhost::PluginModule::besideExecutable();
     const std::size_t linesBefore = test_home::logLines().size();
     const long threadsBefore = threadsOfThisProcess();
     const std::vector<unsigned char> expected = renderInAFreshlyLoadedModule();

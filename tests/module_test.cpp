@@ -1,7 +1,7 @@
 // The module loaded as a host loads it, driven through its entry point by the simulated host.
 #include "expected_flags.h"
 #include "hostsim/host_sim.h"
-#include "hostsim/plugin_module.h"
+#include "embedhost/plugin_module.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,10 @@ namespace {
 
 class ModuleTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { module = std::make_unique<hostsim::PluginModule>(hostsim::PluginModule::besideExecutable()); }
+    static void SetUpTestSuite() { module = std::make_unique<embedhost::PluginModule>(embedhost::PluginModule::besideExecutable()); }
     static void TearDownTestSuite() { module.reset(); }
 
-    static inline std::unique_ptr<hostsim::PluginModule> module;
+    static inline std::unique_ptr<embedhost::PluginModule> module;
     hostsim::HostSim host{module->entryPoint()};
 };
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "hostsim/host_sim.h"
-#include "hostsim/plugin_module.h"
+#include "embedhost/plugin_module.h"
 #include "hostsim/world.h"
 #include "ofxsim/host_sim.h"
 #include "random_pixels.h"
@@ -110,7 +110,7 @@ inline void renderThroughTheModule(ofxsim::Image &source, ofxsim::Image &expecte
             }
         }
     }
-    hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+    embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
     hostsim::HostSim sim(module.entryPoint());
     sim.setWorlds(&in, &out);
     ASSERT_EQ(sim.runSmartSequence(static_cast<A_short>(depth)), PF_Err_NONE);

@@ -2,7 +2,7 @@
 #include "params/parameter_objects.h"
 #include "params/zephyrine_parameters.h"
 
-#include "hostsim/parameter_array.h"
+#include "embedhost/parameter_array.h"
 
 #include <gtest/gtest.h>
 
@@ -135,10 +135,10 @@ TEST(EffectParameters, TiltRangesAndPrecision) {
 }
 
 TEST(ParameterValues, ReadFromTheHostArrayUnchanged) {
-    hostsim::ParameterArray array;
-    array.append(hostsim::floatSliderRecord(7.5)); // outside the valid range: returned as it is
-    array.append(hostsim::checkboxRecord(-3));     // any non-zero value is on
-    array.append(hostsim::checkboxRecord(0));
+    embedhost::ParameterArray array;
+    array.append(embedhost::floatSliderRecord(7.5)); // outside the valid range: returned as it is
+    array.append(embedhost::checkboxRecord(-3));     // any non-zero value is on
+    array.append(embedhost::checkboxRecord(0));
     FakeHost host;
     host.array = array.pointers();
 
@@ -155,8 +155,8 @@ TEST(ParameterValues, ReadFromTheHostArrayUnchanged) {
 }
 
 TEST(ParameterValues, MissingRecordsReadAsDefaults) {
-    hostsim::ParameterArray array;
-    array.append(hostsim::floatSliderRecord(0.25));
+    embedhost::ParameterArray array;
+    array.append(embedhost::floatSliderRecord(0.25));
     FakeHost host;
     xFloat tilt = boundFloat(host, 1);
     EXPECT_EQ(tilt.value(), 0.0) << "no array at all";
@@ -169,8 +169,8 @@ TEST(ParameterValues, MissingRecordsReadAsDefaults) {
 }
 
 TEST(ParameterValues, SetValueMarksTheChangeAndKeepsOtherFlags) {
-    hostsim::ParameterArray array;
-    array.append(hostsim::floatSliderRecord(0.0));
+    embedhost::ParameterArray array;
+    array.append(embedhost::floatSliderRecord(0.0));
     array.at(1).uu.change_flags = 0x8;
     FakeHost host;
     host.array = array.pointers();

@@ -3,7 +3,7 @@
 #include "expected_flags.h"
 #include "resources/pipl.h"
 
-#include "hostsim/plugin_module.h"
+#include "embedhost/plugin_module.h"
 
 #include <gtest/gtest.h>
 
@@ -102,7 +102,7 @@ TEST(PropertyList, TwelveRecordsIn290Bytes) {
 
 #if defined(_WIN32)
 TEST(PropertyList, TheDllCarriesItAsResource16000) {
-    HMODULE module = LoadLibraryA(hostsim::PluginModule::besideExecutable().c_str());
+    HMODULE module = LoadLibraryA(embedhost::PluginModule::besideExecutable().c_str());
     ASSERT_NE(module, nullptr);
     HRSRC resource = FindResourceExA(module, "PIPL", MAKEINTRESOURCEA(pipl::kResourceId), pipl::kLanguage);
     ASSERT_NE(resource, nullptr);

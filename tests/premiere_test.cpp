@@ -3,7 +3,7 @@
 // declared, field renders, drafts, a host without the suite, and instances rendering at once.
 #include "filter/row_kernels.h"
 #include "hostsim/host_sim.h"
-#include "hostsim/plugin_module.h"
+#include "embedhost/plugin_module.h"
 #include "identity/identity.h"
 #include "random_pixels.h"
 #include "test_home.h"
@@ -41,7 +41,7 @@ void fillRandomly(World &world, std::mt19937 &random) {
 
 // After Effects' render (smart render, the module freshly loaded) of an ARGB world.
 void renderInAfterEffects(World &argb, World &output, const Controls &c) {
-    hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+    embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
     hostsim::HostSim sim(module.entryPoint());
     sim.setWorlds(&argb, &output);
     const auto depth = static_cast<A_short>(argb.shape().bitDepth);
@@ -74,7 +74,7 @@ hostsim::WorldShape shape(PrPixelFormat format, int32_t width, int32_t height, i
 
 // A module loaded afresh and a host playing Premiere, through global, params and sequence setup.
 struct Premiere {
-    hostsim::PluginModule module{hostsim::PluginModule::besideExecutable()};
+    embedhost::PluginModule module{embedhost::PluginModule::besideExecutable()};
     hostsim::HostSim sim{module.entryPoint()};
 
     Premiere() {
@@ -89,7 +89,7 @@ const PrPixelFormat kRendered[] = {PrPixelFormat_BGRA_4444_32f, PrPixelFormat_BG
 } // namespace
 
 TEST(Premiere, GlobalSetupDeclaresItsFormatsBestFirstAndTheFlagsStayAsInAfterEffects) {
-    hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+    embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
     hostsim::HostSim afterEffects(module.entryPoint());
     ASSERT_EQ(afterEffects.globalSetup(), PF_Err_NONE);
 
@@ -229,7 +229,7 @@ TEST(Premiere, DraftsWithoutTheSuiteOrWithoutThreadsStillRender) {
         fillRandomly(source, random);
         const Controls controls = random_pixels::controls(random);
         expectedFor(source, expected, controls);
-        hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+        embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
         hostsim::HostSim sim(module.entryPoint());
         sim.playPremiere();
         host.script(sim.script());
@@ -251,7 +251,7 @@ TEST(Premiere, InstancesRenderAtOnceFromSeveralThreadsEachWithItsOwnControlsAndC
     // Four instances, each on a thread of its own, each rendering its frames out of order in
     // its own format; the third is cancelled by its host from its second progress call on.
     constexpr int kInstances = 4, kFrames = 5;
-    hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+    embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
     std::mt19937 random(23);
     struct Job {
         std::unique_ptr<World> source, output, expected;

@@ -3,7 +3,7 @@
 // and channels of every kind.
 #pragma once
 
-#include "hostsim/parameter_array.h"
+#include "embedhost/parameter_array.h"
 
 #include <cstdint>
 #include <cstring>
@@ -32,7 +32,7 @@ inline Controls controls(std::mt19937 &random) {
 
 // The controls in the module's parameter array: the tilts at indexes 1 to 3, the checkboxes
 // at 4 to 8.
-inline void applyTo(hostsim::ParameterArray &parameters, const Controls &c) {
+inline void applyTo(embedhost::ParameterArray &parameters, const Controls &c) {
     for (int i = 0; i < 3; ++i) {
         parameters.setFloat(1 + i, c.tilts[i]);
     }

@@ -239,7 +239,7 @@ struct BoundAdapter {
     explicit BoundAdapter(A_long application = PF_APPL_ID_AFTER_EFFECTS) {
         sim.claimApplication(application);
         for (int i = 0; i < 3; ++i) {
-            sim.parameters().append(hostsim::floatSliderRecord(0.0));
+            sim.parameters().append(embedhost::floatSliderRecord(0.0));
         }
         sim.inData().num_params = sim.parameters().size();
         adapter.dispatch(PF_Cmd_EVENT, &sim.inData(), &sim.outData(), sim.parameters().pointers(), nullptr, nullptr);

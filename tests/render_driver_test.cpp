@@ -240,7 +240,7 @@ public:
 
 TEST(RenderDriver, ThreadCountErrorStopsBeforeAnyPixel) {
     RefusingHost adapter;
-    hostsim::ParameterArray parameters;
+    embedhost::ParameterArray parameters;
     PF_InData in{};
     adapter.dispatch(PF_Cmd_EVENT, &in, nullptr, parameters.pointers(), nullptr, nullptr);
     hostsim::World source({3, 3, 8}), output({3, 3, 8});

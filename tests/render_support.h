@@ -45,6 +45,6 @@ public:
     }
 
     hostsim::HostSim sim{nullptr};
-    hostsim::ParameterArray &parameters = sim.parameters();
+    embedhost::ParameterArray &parameters = sim.parameters();
     ZephyrineAEHost adapter{"Zephyrine", "Mirovanth", "text"};
 };

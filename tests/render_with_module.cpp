@@ -3,7 +3,7 @@
 // say. The installer test runs it on the module where the installer put it.
 //   render_with_module PATH
 #include "hostsim/host_sim.h"
-#include "hostsim/plugin_module.h"
+#include "embedhost/plugin_module.h"
 
 #include <cstdio>
 #include <exception>
@@ -15,7 +15,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     try {
-        hostsim::PluginModule module(argv[1]);
+        embedhost::PluginModule module(argv[1]);
         hostsim::HostSim host(module.entryPoint());
         hostsim::World source({3, 2, 8}), output({3, 2, 8});
         for (int32_t y = 0; y < 2; ++y) {

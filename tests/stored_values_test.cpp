@@ -4,7 +4,7 @@
 #include "alpha_rule.h"
 #include "filter/row_kernels.h"
 #include "hostsim/host_sim.h"
-#include "hostsim/plugin_module.h"
+#include "embedhost/plugin_module.h"
 #include "test_home.h"
 #include "vector_levels.h"
 
@@ -54,7 +54,7 @@ enum class Command { smart, classic };
 void renderAt(const std::string &level, Command command, hostsim::World &source, hostsim::World &output,
               bool compositorsControls) {
     test_home::setVariable(vectorLevelVariable, level);
-    hostsim::PluginModule module(hostsim::PluginModule::besideExecutable());
+    embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
     hostsim::HostSim host(module.entryPoint());
     host.script().processors = 2;
     host.setWorlds(&source, &output);

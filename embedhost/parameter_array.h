@@ -6,7 +6,7 @@
 #include <deque>
 #include <vector>
 
-namespace hostsim {
+namespace embedhost {
 
 class ParameterArray {
 public:
@@ -40,4 +40,4 @@ private:
 PF_ParamDef floatSliderRecord(double value);
 PF_ParamDef checkboxRecord(A_long value);
 
-} // namespace hostsim
+} // namespace embedhost

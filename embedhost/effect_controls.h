@@ -2,19 +2,19 @@
 // adapter directly without params setup: three tilts at 0 and five checkboxes off.
 #pragma once
 
-#include "hostsim/host_sim.h"
+#include "embedhost/effect_host.h"
 
-namespace hostsim {
+namespace embedhost {
 
 // Appends them after whatever the array holds (the input layer) and tells the effect the count.
-inline void appendTheControls(HostSim &sim) {
+inline void appendTheControls(EffectHost &host) {
     for (int i = 0; i < 3; ++i) {
-        sim.parameters().append(floatSliderRecord(0.0));
+        host.parameters().append(floatSliderRecord(0.0));
     }
     for (int i = 0; i < 5; ++i) {
-        sim.parameters().append(checkboxRecord(0));
+        host.parameters().append(checkboxRecord(0));
     }
-    sim.inData().num_params = sim.parameters().size();
+    host.inData().num_params = host.parameters().size();
 }
 
-} // namespace hostsim
+} // namespace embedhost

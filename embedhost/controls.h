@@ -1,7 +1,7 @@
-// The effect's eight controls as the command line sets them.
+// The effect's eight controls as a host sets them: the command line, the Python module.
 #pragma once
 
-namespace cli {
+namespace embedhost {
 
 struct Controls {
     double tiltForward = 0.0;
@@ -14,4 +14,4 @@ struct Controls {
     bool traditional = false;
 };
 
-} // namespace cli
+} // namespace embedhost

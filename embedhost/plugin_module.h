@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace hostsim {
+namespace embedhost {
 
 class PluginModule {
 public:
@@ -28,4 +28,4 @@ private:
     PF_FilterProc entry_;
 };
 
-} // namespace hostsim
+} // namespace embedhost

@@ -1,9 +1,9 @@
-#include "hostsim/host_handles.h"
+#include "embedhost/host_handles.h"
 
 #include <atomic>
 #include <cstdlib>
 
-namespace hostsim {
+namespace embedhost {
 
 namespace {
 
@@ -51,4 +51,4 @@ A_u_longlong handleSize(PF_Handle handle) { return handle != nullptr ? blockOf(h
 
 long outstandingHandles() { return outstanding.load(); }
 
-} // namespace hostsim
+} // namespace embedhost

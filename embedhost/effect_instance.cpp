@@ -1,10 +1,8 @@
-#include "cli/effect_runner.h"
-
-#include "cli/pixel_rows.h"
+#include "embedhost/effect_instance.h"
 
 #include <chrono>
 
-namespace cli {
+namespace embedhost {
 
 namespace {
 
@@ -13,7 +11,7 @@ enum : PF_ParamIndex { kForward = 1, kSideways, kUpwards, kInvertX, kInvertY, kI
 
 } // namespace
 
-EffectRunner::EffectRunner(const hostsim::PluginModule &module, const Controls &controls)
+EffectInstance::EffectInstance(const PluginModule &module, const Controls &controls)
     : host_(module.entryPoint()) {
     PF_Err err = host_.about();
     about_ = host_.outData().return_msg;
@@ -26,8 +24,8 @@ EffectRunner::EffectRunner(const hostsim::PluginModule &module, const Controls &
     setControls(controls);
 }
 
-void EffectRunner::setControls(const Controls &controls) {
-    hostsim::ParameterArray &parameters = host_.parameters();
+void EffectInstance::setControls(const Controls &controls) {
+    ParameterArray &parameters = host_.parameters();
     parameters.setFloat(kForward, controls.tiltForward);
     parameters.setFloat(kSideways, controls.tiltSideways);
     parameters.setFloat(kUpwards, controls.tiltUpwards);
@@ -38,32 +36,31 @@ void EffectRunner::setControls(const Controls &controls) {
     parameters.setCheckbox(kTraditional, controls.traditional);
 }
 
-bool EffectRunner::keepsWorldsFor(int width, int height, int depth) const {
+bool EffectInstance::keepsWorldsFor(int width, int height, int depth) const {
     return source_ != nullptr && source_->shape().width == width && source_->shape().height == height &&
            source_->shape().bitDepth == depth;
 }
 
-void EffectRunner::dropWorlds() {
+void EffectInstance::dropWorlds() {
     source_.reset();
     output_.reset();
 }
 
-std::size_t EffectRunner::worldBytes(int width, int height, int depth) {
-    return 2 * (static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * static_cast<std::size_t>(depth / 2) +
-                hostsim::World::kGuardBytes * 2);
+std::size_t EffectInstance::worldBytes(int width, int height, int depth) {
+    return 2 * World::bytesFor(width, height, depth);
 }
 
-hostsim::World &EffectRunner::sourceFor(int width, int height, int depth) {
+World &EffectInstance::sourceFor(int width, int height, int depth) {
     if (!keepsWorldsFor(width, height, depth)) {
         dropWorlds(); // before the new ones are made, so the two sizes never live together
-        const hostsim::WorldShape shape{width, height, depth};
-        source_ = std::make_unique<hostsim::World>(shape);
-        output_ = std::make_unique<hostsim::World>(shape);
+        const WorldShape shape{width, height, depth};
+        source_ = std::make_unique<World>(shape);
+        output_ = std::make_unique<World>(shape);
     }
     return *source_;
 }
 
-void EffectRunner::renderWorlds() {
+void EffectInstance::renderWorlds() {
     host_.setWorlds(source_.get(), output_.get());
     const auto start = std::chrono::steady_clock::now();
     PF_PreRenderOutput answer{};
@@ -71,16 +68,9 @@ void EffectRunner::renderWorlds() {
     err = err != PF_Err_NONE ? err : host_.smartRender(static_cast<A_short>(source_->shape().bitDepth));
     effectSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     host_.setWorlds(nullptr, nullptr);
-    host_.forgetObservations(); // a long batch must not keep a record of every frame
     if (err != PF_Err_NONE) {
         throw RenderError(err);
     }
 }
 
-void EffectRunner::render(Picture &picture) {
-    pictureToWorld(picture, sourceFor(picture.width(), picture.height(), picture.depth));
-    renderWorlds();
-    worldToPicture(*output_, picture);
-}
-
-} // namespace cli
+} // namespace embedhost

@@ -1,8 +1,8 @@
-#include "hostsim/plugin_module.h"
+#include "embedhost/plugin_module.h"
 
 #include <stdexcept>
 
-namespace hostsim {
+namespace embedhost {
 
 PluginModule::PluginModule(const std::string &path) : path_(path), module_(nullptr), entry_(nullptr) {
     std::string error;
@@ -23,4 +23,4 @@ std::string PluginModule::besideExecutable() {
     return platform::executableDirectory() + "/" + platform::moduleFileName("zephyrine");
 }
 
-} // namespace hostsim
+} // namespace embedhost

@@ -4,7 +4,7 @@
 
 #include "api/effect_api.h"
 
-namespace hostsim {
+namespace embedhost {
 
 PF_Handle newHandle(A_u_longlong size);
 void *lockHandle(PF_Handle handle);
@@ -15,4 +15,4 @@ A_u_longlong handleSize(PF_Handle handle);
 // Handles made and not yet disposed of, in the whole process.
 long outstandingHandles();
 
-} // namespace hostsim
+} // namespace embedhost

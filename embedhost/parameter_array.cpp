@@ -1,6 +1,6 @@
-#include "hostsim/parameter_array.h"
+#include "embedhost/parameter_array.h"
 
-namespace hostsim {
+namespace embedhost {
 
 void ParameterArray::reset() {
     records_.clear();
@@ -30,4 +30,4 @@ PF_ParamDef checkboxRecord(A_long value) {
     return record;
 }
 
-} // namespace hostsim
+} // namespace embedhost
