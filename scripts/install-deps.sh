@@ -30,6 +30,13 @@ need dpkg-dev has dpkg-shlibdeps
 need rpm has rpmbuild
 need cpio has cpio
 need fonts-dejavu-core test -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+# The Python module, for Debian's own python3, and its tests (pytest, OpenImageIO's Python
+# module for the files they hand the tool).
+need python3-dev sh -c 'ls /usr/include/python3.*/Python.h'
+need pybind11-dev test -f /usr/lib/cmake/pybind11/pybind11Config.cmake
+need python3-numpy /usr/bin/python3 -c 'import numpy'
+need python3-pytest /usr/bin/python3 -c 'import pytest'
+need python3-openimageio /usr/bin/python3 -c 'import OpenImageIO'
 # The farm test starts its own Slurm cluster from these; no system service of theirs is used.
 need slurmctld has slurmctld
 need slurmd has slurmd

@@ -1,0 +1,48 @@
+"""The module's identity and where it finds the plug-in module."""
+import os
+import subprocess
+import sys
+
+import zephyrine
+
+from conftest import environment
+
+
+def test_version_is_the_projects():
+    assert zephyrine.__version__ == environment("ZEPHYRINE_VERSION")
+
+
+def test_about_is_the_effects():
+    assert zephyrine.about().startswith("Zephyrine")
+    assert "\r" not in zephyrine.about()
+
+
+def test_build_tree_module_found_beside_the_tool():
+    assert os.path.samefile(zephyrine.plugin_path(), environment("ZEPHYRINE_BUILT_PLUGIN"))
+
+
+def run_python(code, **variables):
+    return subprocess.run([sys.executable, "-c", "import numpy, zephyrine\n" + code], capture_output=True,
+                          text=True, timeout=120, env={**os.environ, **variables})
+
+
+def test_missing_plugin_is_named():
+    run = run_python("zephyrine.render(numpy.zeros((1, 1, 3), numpy.uint8))", ZEPHYRINE_PLUGIN="/nowhere/zephyrine.so")
+    assert "RuntimeError" in run.stderr and "/nowhere/zephyrine.so" in run.stderr
+
+
+def test_forked_child_of_a_rendering_process_refuses_rather_than_hangs():
+    run = run_python("""
+image = numpy.zeros((64, 64, 3), numpy.uint8)
+zephyrine.render(image)
+import os
+child = os.fork()
+if child == 0:
+    try:
+        zephyrine.render(image)
+    except RuntimeError as error:
+        os._exit(3 if "fork" in str(error) else 4)
+    os._exit(0)
+print(os.waitstatus_to_exitcode(os.waitpid(child, 0)[1]))
+""")
+    assert run.stdout.strip() == "3", run.stderr
