@@ -1,12 +1,15 @@
 #!/bin/sh
 # The Debian package as a user gets it: unpacked into a scratch root (no root rights, nothing
 # installed on the machine), its layout and control fields checked, and the unpacked tool run
-# on an image file with the module it carries, and the unpacked bundle through ofxsim.
-# Usage: check_deb.sh BUILD_DIR PACKAGE_FILE RENDER_WITH_BUNDLE
+# on an image file with the module it carries, the unpacked bundle through ofxsim, and, when
+# ZEPHYRINE_PYTHON names the interpreter the Python module was built for, the unpacked Python
+# module rendering through the unpacked plug-in module.
+# Usage: [ZEPHYRINE_PYTHON=/usr/bin/python3] check_deb.sh BUILD_DIR PACKAGE_FILE RENDER_WITH_BUNDLE
 set -eu
 build=$1
 deb="$build/$2"
 render_with_bundle=$3
+python=${ZEPHYRINE_PYTHON:-}
 fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -f "$deb" ] || fail "no package $deb: the packages test makes it"
 root=$(mktemp -d)
@@ -17,8 +20,15 @@ for file in usr/bin/zephyrine-render usr/lib/zephyrine/zephyrine.so \
     usr/OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64/Zephyrine.ofx usr/share/doc/zephyrine/copyright; do
     [ -f "$root/$file" ] || fail "the package lacks /$file"
 done
+# The Python module, named by the interpreter's extension suffix, in Debian's module folder.
+extension=
+if [ -n "$python" ]; then
+    extension=usr/lib/python3/dist-packages/zephyrine$("$python" -c 'import sysconfig; print(sysconfig.get_config_var("EXT_SUFFIX"))')
+    [ -f "$root/$extension" ] || fail "the package lacks /$extension"
+fi
 unexpected=$(cd "$root" && find . -type f | grep -v -e '^./usr/bin/zephyrine-render$' -e '^./usr/lib/zephyrine/zephyrine.so$' \
-    -e '^./usr/OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64/Zephyrine.ofx$' -e '^./usr/share/doc/zephyrine/copyright$' || true)
+    -e '^./usr/OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64/Zephyrine.ofx$' -e '^./usr/share/doc/zephyrine/copyright$' |
+    grep -vxF "./$extension" || true)
 [ -z "$unexpected" ] || fail "the package also holds: $unexpected"
 
 [ "$(dpkg-deb -f "$deb" Package)" = zephyrine ] || fail "package name: $(dpkg-deb -f "$deb" Package)"
@@ -30,9 +40,17 @@ echo "Depends: $depends"
 for library in libopenimageio libc6 libstdc++6 libgcc-s1; do
     echo "$depends" | grep -q "$library" || fail "Depends lacks $library"
 done
+# The Python module loads into one minor version of python3, and needs numpy.
+if [ -n "$python" ]; then
+    this=$("$python" -c 'import sys; print("%d.%d" % sys.version_info[:2])')
+    next=$("$python" -c 'import sys; print("%d.%d" % (sys.version_info[0], sys.version_info[1] + 1))')
+    for needed in "python3 (>= $this~)" "python3 (<< $next)" python3-numpy; do
+        echo "$depends" | grep -qF "$needed" || fail "Depends lacks $needed"
+    done
+fi
 # Stripped: no debug sections ship.
 for binary in usr/bin/zephyrine-render usr/lib/zephyrine/zephyrine.so \
-    usr/OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64/Zephyrine.ofx; do
+    usr/OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64/Zephyrine.ofx $extension; do
     if objdump -h "$root/$binary" | grep -q '\.debug_'; then fail "/$binary carries debug information"; fi
 done
 
@@ -42,4 +60,19 @@ done
     "$root/demo/output-16bit.png" || fail "the unpacked tool does not render"
 [ -s "$root/tilted/input.png" ] && [ -s "$root/tilted/output-16bit.png" ] || fail "no output files"
 "$render_with_bundle" "$root/usr/OFX/Plugins/Zephyrine.ofx.bundle" || fail "the unpacked bundle does not render"
+# The unpacked Python module finds the plug-in module beside it in the package, not the build's,
+# and renders the flat normal (128, 128, 255) as the effect does, alpha as given.
+if [ -n "$python" ]; then
+    env -u PYTHONPATH -u ZEPHYRINE_PLUGIN HOME="$root" "$python" - "$root" <<'EOF' || fail "the unpacked Python module does not render"
+import os, sys
+root = os.path.realpath(sys.argv[1])
+sys.path.insert(0, root + "/usr/lib/python3/dist-packages")
+import numpy, zephyrine
+assert zephyrine.__file__.startswith(root), zephyrine.__file__
+assert zephyrine.plugin_path() == root + "/usr/lib/zephyrine/zephyrine.so", zephyrine.plugin_path()
+rendered = zephyrine.render(numpy.array([[[128, 128, 255, 200]]], numpy.uint8))
+assert rendered.tolist() == [[[127, 127, 254, 200]]], rendered.tolist()
+print("unpacked Python module", zephyrine.__version__, "renders through", zephyrine.plugin_path())
+EOF
+fi
 echo "package ok: $(wc -c < "$deb") bytes"
