@@ -5,8 +5,12 @@
 
 #include <cstdint>
 
+// (value * 32768 + 32767) / 65535, with the division as x / 65535 = (x + 1 + (x >> 16)) >> 16,
+// which holds for every x this forms (checked for all 65536 values) and which vector code
+// can do: there is no vector integer division.
 constexpr uint16_t fullRangeToEffect16(uint32_t value) {
-    return static_cast<uint16_t>((value * 32768u + 32767u) / 65535u);
+    const uint32_t x = value * 32768u + 32767u;
+    return static_cast<uint16_t>((x + 1u + (x >> 16)) >> 16);
 }
 
 constexpr uint16_t effectToFullRange16(uint32_t value) {
