@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -43,14 +44,31 @@ template <class Pixel> std::string describePixel(const std::vector<unsigned char
     return text.str();
 }
 
+// How a level's rows are run: as one row or rows of `rowPixels`, into a buffer of their own or
+// over a copy of the input (a render in place).
+struct RowRun {
+    int32_t rowPixels = 0; // 0: the whole input is one row
+    bool inPlace = false;
+};
+
 // Runs `input` through the scalar reference and through every level; the first difference fails.
 template <class Pixel>
-void expectEveryLevelMatches(const VectorControls &c, const std::vector<unsigned char> &input, const char *what) {
+void expectEveryLevelMatches(const VectorControls &c, const std::vector<unsigned char> &input, const char *what,
+                             RowRun run = {}) {
     const auto count = static_cast<int32_t>(input.size() / sizeof(Pixel));
+    const int32_t rowPixels = run.rowPixels > 0 ? run.rowPixels : count;
     std::vector<unsigned char> expected(input.size()), actual(input.size());
     transformRowScalar<Pixel>(c, input.data(), expected.data(), count);
     for (VectorLevel level : vectorLevels()) {
-        rowKernelsOf(level).template rowFor<Pixel>()(c, input.data(), actual.data(), count);
+        if (run.inPlace) {
+            actual = input;
+        }
+        const unsigned char *from = run.inPlace ? actual.data() : input.data();
+        for (int32_t first = 0; first < count; first += rowPixels) {
+            const std::size_t at = static_cast<std::size_t>(first) * sizeof(Pixel);
+            rowKernelsOf(level).template rowFor<Pixel>()(c, from + at, actual.data() + at,
+                                                         std::min(rowPixels, count - first));
+        }
         if (actual != expected) {
             std::size_t pixel = 0;
             while (std::memcmp(&actual[pixel * sizeof(Pixel)], &expected[pixel * sizeof(Pixel)], sizeof(Pixel)) == 0) {
