@@ -12,7 +12,7 @@
 #include <cmath>
 
 struct FastMargin {
-    bool applies = false; // false: the controls leave the whole row to the double kernel
+    bool applies = false; // false: the controls (a tilt out of range) leave the row to the double kernel
     float a = 0.0f, b = 0.0f, sMin = 0.0f;
 };
 
@@ -23,16 +23,13 @@ struct FastPathTally {
 };
 inline thread_local FastPathTally fastPathTally;
 
-// Above this margin at r = 1 so many registers hold an undecided lane that the double kernel
-// is faster (measured: defaults, inversions and one moderate tilt stay below it).
-inline constexpr double kWorthwhileMargin = 1.0 / 1024.0;
-
 namespace fast_margin_detail {
 
 inline constexpr double kFloatRoundoff = 0x1p-24;
 inline constexpr double kDoubleRoundoff = 0x1p-53;
 
-// For tests: the margin is multiplied by this (1 in every render); 0 shows the check can fail.
+// For tests: the margin is multiplied by this (1 in every render); 0 shows the check can fail,
+// infinity leaves every row to the double kernel.
 inline std::atomic<double> &marginScale() {
     static std::atomic<double> scale{1.0};
     return scale;
@@ -106,7 +103,7 @@ template <class Pixel> FastMargin fastMarginFor(const VectorControls &controls) 
                          3.0 * uf * (4.0 * h + 2.0); // the test's own two roundings
     const double safety = 2.0 * marginScale().load(std::memory_order_relaxed);
     FastMargin margin;
-    margin.applies = safety * (aTerm + bTerm) <= kWorthwhileMargin;
+    margin.applies = std::isfinite(safety);
     // Rounded up on their way to single precision, with room for the rounding of a + b r.
     margin.a = static_cast<float>(safety * aTerm * (1.0 + 0x1p-20));
     margin.b = static_cast<float>(safety * bTerm * (1.0 + 0x1p-20));
@@ -115,7 +112,8 @@ template <class Pixel> FastMargin fastMarginFor(const VectorControls &controls) 
     return margin;
 }
 
-// For tests only: scales every margin made from now on (1 restores the proven one).
+// For tests and measurements only: scales every margin made from now on (1 restores the
+// proven one; infinity turns the fast path off).
 inline void setFastMarginScaleForTesting(double scale) {
     fast_margin_detail::marginScale().store(scale, std::memory_order_relaxed);
 }

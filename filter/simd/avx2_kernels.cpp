@@ -179,6 +179,31 @@ struct Avx2Float {
         }
         return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(out)));
     }
+
+    // For each 8-lane mask, the set lanes in order, one byte each: AVX2 has no compress, so the
+    // packing is a permutation from this table.
+    static constexpr std::array<uint64_t, 256> packOrder() {
+        std::array<uint64_t, 256> order{};
+        for (int mask = 0; mask < 256; ++mask) {
+            int next = 0;
+            for (int lane = 0; lane < 8; ++lane) {
+                if ((mask >> lane) & 1) {
+                    order[static_cast<std::size_t>(mask)] |= static_cast<uint64_t>(lane) << (8 * next++);
+                }
+            }
+        }
+        return order;
+    }
+    KERNEL_INLINE static int32_t pack(uint32_t lanes, const unsigned char *from, int32_t first, uint32_t *pixels,
+                                      int32_t *places) {
+        static constexpr std::array<uint64_t, 256> order = packOrder();
+        const __m256i permutation = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<long long>(order[lanes])));
+        const __m256i words = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from));
+        const __m256i at = _mm256_add_epi32(_mm256_set1_epi32(first), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(pixels), _mm256_permutevar8x32_epi32(words, permutation));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(places), _mm256_permutevar8x32_epi32(at, permutation));
+        return __builtin_popcount(lanes);
+    }
 };
 
 } // namespace

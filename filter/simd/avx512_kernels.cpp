@@ -181,6 +181,17 @@ struct Avx512Float {
         }
         return out;
     }
+    // Compressed in registers and stored whole: a compressing store to memory is microcoded
+    // and slow on some processors.
+    KERNEL_INLINE static int32_t pack(uint32_t lanes, const unsigned char *from, int32_t first, uint32_t *pixels,
+                                      int32_t *places) {
+        const Mask m = static_cast<Mask>(lanes);
+        const __m512i at = _mm512_add_epi32(_mm512_set1_epi32(first),
+                                            _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+        _mm512_storeu_si512(pixels, _mm512_maskz_compress_epi32(m, _mm512_loadu_si512(from)));
+        _mm512_storeu_si512(places, _mm512_maskz_compress_epi32(m, at));
+        return __builtin_popcount(lanes);
+    }
 };
 
 } // namespace

@@ -5,15 +5,58 @@
 // single precision) and one more:
 //   undecided(q[3], r, s, margin): the bit mask of the lanes where an integer lies within
 //   margin.a + margin.b r of a scaled channel value q, or whose squared length s is below
-//   margin.sMin (NaN included).
-// A register with an undecided lane is run whole through the double vector kernel, whose
-// bytes are the scalar reference's.
+//   margin.sMin (NaN included);
+//   pack(lanes, from, first, pixels, places): the 8-bit pixels (words) of the register at
+//   `from` whose lanes are set, and their places first + lane, stored one after another
+//   (anything may be written after them, up to a register's worth); returns their count.
+// The undecided pixels are packed and run, a register at a time, through the double vector
+// kernel, whose bytes are the scalar reference's; the last few of a row through the scalar one.
 // docs/exact-fast-path.md gives the error bound behind the margin.
 #pragma once
 
 #include "filter/fast_margin.h"
 
+#include <cstring>
+
 namespace {
+
+// The undecided pixels of a row, packed: each as its source word (an 8-bit pixel is one
+// 32-bit word) and its place in the row, until there are enough for a register of the double
+// kernel. Nothing here calls a function: a call would make the compiler give up the constants
+// the loop keeps in vector registers.
+template <class V, class F> struct PackedFallback {
+    // Room for a whole register of single-precision lanes beyond the fewer than V::lanes kept.
+    static constexpr int32_t capacity = V::lanes + F::lanes;
+    alignas(64) uint32_t pixels[capacity];
+    int32_t places[capacity];
+    int32_t count = 0;
+};
+
+// A register of packed pixels through the double kernel, each written back to its place.
+template <class V, class F, class Pixel>
+KERNEL_INLINE void renderPacked(const VectorControls &c, PackedFallback<V, F> &packed, unsigned char *row) {
+    using Layout = typename Pixel::ChannelLayout;
+    alignas(64) uint32_t rendered[V::lanes];
+    const auto *source = reinterpret_cast<const unsigned char *>(packed.pixels);
+    typename V::D wide[4];
+    loadPixels<V, Pixel>(source, wide);
+    transformLanes<V, Pixel>(c, wide[Layout::red], wide[Layout::green], wide[Layout::blue]);
+    storePixels<V, Pixel>(source, reinterpret_cast<unsigned char *>(rendered), wide);
+    for (int32_t i = 0; i < V::lanes; ++i) {
+        std::memcpy(row + static_cast<std::size_t>(packed.places[i]) * sizeof(Pixel), &rendered[i], sizeof(Pixel));
+    }
+    packed.count -= V::lanes;
+    for (int32_t i = 0; i < F::lanes; ++i) {
+        packed.pixels[i] = packed.pixels[i + V::lanes];
+        packed.places[i] = packed.places[i + V::lanes];
+    }
+}
+
+// The fast path gives a row up once more than one pixel in kFallbackLimit has fallen back,
+// judged from kFallbackTrialPixels on. Measured (docs/exact-fast-path.md): below about 5 %
+// the fast path is still the faster; a tilt of 1 or -1 can make every pixel fall back.
+inline constexpr unsigned long long kFallbackLimit = 12;
+inline constexpr int32_t kFallbackTrialPixels = 256;
 
 template <class V, class F, class Pixel>
 KERNEL_TARGET void transformRowFast(const VectorControls &controls, const unsigned char *from, unsigned char *to,
@@ -24,30 +67,45 @@ KERNEL_TARGET void transformRowFast(const VectorControls &controls, const unsign
     const FastMargin margin = fastMarginFor<Pixel>(c);
     constexpr int32_t step = F::lanes;
     constexpr std::size_t stepBytes = F::lanes * sizeof(Pixel);
-    constexpr std::size_t doubleBytes = V::lanes * sizeof(Pixel);
     int32_t x = 0;
     if (margin.applies) {
+        static_assert(sizeof(Pixel) == sizeof(uint32_t), "an 8-bit pixel packs as one word");
+        PackedFallback<V, F> packed;
         unsigned long long fallbacks = 0;
-        for (; x + step <= count; x += step, from += stepBytes, to += stepBytes) {
+        unsigned char *const row = to;
+        while (x + step <= count) {
             typename F::D channels[4];
             loadPixels<F, Pixel>(from, channels);
             LengthTerms<F> length;
             transformLanes<F, Pixel>(c, channels[Layout::red], channels[Layout::green], channels[Layout::blue],
                                      &length);
             const typename F::D scaled[3] = {channels[Layout::red], channels[Layout::green], channels[Layout::blue]};
-            if (F::undecided(scaled, length.r, length.s, margin) == 0) {
-                storePixels<F, Pixel>(from, to, channels);
-                continue;
+            const uint32_t undecided = F::undecided(scaled, length.r, length.s, margin);
+            // Packed before the store: the row may be rendered in place.
+            const int32_t packedNow = F::pack(undecided, from, x, packed.pixels + packed.count, packed.places + packed.count);
+            packed.count += packedNow;
+            fallbacks += static_cast<unsigned long long>(packedNow);
+            storePixels<F, Pixel>(from, to, channels);
+            if (packed.count >= V::lanes) {
+                renderPacked<V, F, Pixel>(c, packed, row);
+                if (packed.count >= V::lanes) {
+                    renderPacked<V, F, Pixel>(c, packed, row);
+                }
             }
-            // A register with an undecided lane is the double kernel's, whole and inline (a call
-            // would make the compiler give up the constants it keeps in vector registers).
-            for (std::size_t at = 0; at < stepBytes; at += doubleBytes) {
-                typename V::D wide[4];
-                loadPixels<V, Pixel>(from + at, wide);
-                transformLanes<V, Pixel>(c, wide[Layout::red], wide[Layout::green], wide[Layout::blue]);
-                storePixels<V, Pixel>(from + at, to + at, wide);
+            x += step;
+            from += stepBytes;
+            to += stepBytes;
+            // Some controls put many results on an integer (a tilt of 1 or -1 can put every
+            // one there): past this share of fallbacks the double kernel alone is faster, and
+            // the rest of the row is its.
+            if (x >= kFallbackTrialPixels && fallbacks * kFallbackLimit > static_cast<unsigned long long>(x)) {
+                break;
             }
-            fallbacks += static_cast<unsigned long long>(step);
+        }
+        // Fewer than a register's worth left: each through the scalar reference.
+        for (int32_t i = 0; i < packed.count; ++i) {
+            transformRowScalar<Pixel>(c, reinterpret_cast<const unsigned char *>(&packed.pixels[i]),
+                                      row + static_cast<std::size_t>(packed.places[i]) * sizeof(Pixel), 1);
         }
         fastPathTally.pixels += static_cast<unsigned long long>(x);
         fastPathTally.fallbacks += fallbacks;
@@ -56,7 +114,7 @@ KERNEL_TARGET void transformRowFast(const VectorControls &controls, const unsign
 }
 
 // Only 8-bit rows: float output is a rounded float, not a truncated integer, and at 16 bits
-// the margin is too wide to pay.
+// the margin is so wide that a fifth of the pixels would fall back.
 template <class V, class F> struct FastRow {
     template <class Pixel> static constexpr RowFunction choose() {
         if constexpr (sizeof(typename Pixel::Channel) == 1) {
