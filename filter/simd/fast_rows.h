@@ -27,8 +27,9 @@ namespace {
 template <class V, class F> struct PackedFallback {
     // Room for a whole register of single-precision lanes beyond the fewer than V::lanes kept.
     static constexpr int32_t capacity = V::lanes + F::lanes;
-    alignas(64) uint32_t pixels[capacity];
-    int32_t places[capacity];
+    // Zeroed: the moves after each register copy a whole register's worth, set or not.
+    alignas(64) uint32_t pixels[capacity]{};
+    int32_t places[capacity]{};
     int32_t count = 0;
 };
 
