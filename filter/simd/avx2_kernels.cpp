@@ -25,27 +25,24 @@ struct Avx2 {
     KERNEL_TARGET static D sqrtWhere(Mask m, D a, D b) { return select(m, _mm256_sqrt_pd(a), b); }
     KERNEL_TARGET static D select(Mask m, D a, D b) { return _mm256_blendv_pd(b, a, m); }
 
-    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i.
-    KERNEL_TARGET static void load8(const unsigned char *from, D channels[4]) {
-        const __m128i words = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
-        const __m128i low = _mm_set1_epi32(0xFF);
-        channels[0] = _mm256_cvtepi32_pd(_mm_and_si128(words, low));
-        channels[1] = _mm256_cvtepi32_pd(_mm_and_si128(_mm_srli_epi32(words, 8), low));
-        channels[2] = _mm256_cvtepi32_pd(_mm_and_si128(_mm_srli_epi32(words, 16), low));
-        channels[3] = _mm256_cvtepi32_pd(_mm_srli_epi32(words, 24));
+    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i (vector_rows.h reads and
+    // writes them with these).
+    using Words = __m128i;
+    KERNEL_TARGET static Words loadWords(const unsigned char *from) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(from)); }
+    KERNEL_TARGET static void storeWords(unsigned char *to, Words words) { _mm_storeu_si128(reinterpret_cast<__m128i *>(to), words); }
+    template <int Shift> KERNEL_TARGET static D byteAt(Words words) {
+        const Words shifted = Shift == 0 ? words : _mm_srli_epi32(words, Shift);
+        return _mm256_cvtepi32_pd(Shift == 24 ? shifted : _mm_and_si128(shifted, _mm_set1_epi32(0xFF)));
     }
+    template <int Shift> KERNEL_TARGET static Words placed(Words into, Words bytes) {
+        return _mm_or_si128(into, _mm_slli_epi32(bytes, Shift));
+    }
+    // Truncated as they are: alpha, which is always in range.
+    KERNEL_TARGET static Words converted(D channel) { return _mm256_cvttpd_epi32(channel); }
     // Truncated to 32-bit integers: NaN and values out of range give the smallest integer, so
     // NaN and values below zero become 0.
     KERNEL_TARGET static __m128i truncated(D channel) {
         return _mm_max_epi32(_mm256_cvttpd_epi32(channel), _mm_setzero_si128());
-    }
-    template <int Alpha> KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
-        constexpr std::array<int, 3> c = colourPositions(Alpha);
-        __m128i words = _mm_slli_epi32(_mm256_cvttpd_epi32(channels[Alpha]), 8 * Alpha);
-        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[c[0]]), 8 * c[0]));
-        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[c[1]]), 8 * c[1]));
-        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[c[2]]), 8 * c[2]));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(to), words);
     }
 
     // 16 bits: each pixel is one 64-bit word, channel i in bits 16i.
@@ -147,27 +144,24 @@ struct Avx2Float {
     KERNEL_TARGET static Mask hasLength(D s) { return _mm256_cmp_ps(s, _mm256_setzero_ps(), _CMP_NEQ_OQ); }
     KERNEL_TARGET static D sqrtWhere(Mask m, D a, D b) { return _mm256_blendv_ps(b, _mm256_sqrt_ps(a), m); }
 
-    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i.
-    KERNEL_TARGET static void load8(const unsigned char *from, D channels[4]) {
-        const __m256i words = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from));
-        const __m256i low = _mm256_set1_epi32(0xFF);
-        channels[0] = _mm256_cvtepi32_ps(_mm256_and_si256(words, low));
-        channels[1] = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(words, 8), low));
-        channels[2] = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(words, 16), low));
-        channels[3] = _mm256_cvtepi32_ps(_mm256_srli_epi32(words, 24));
+    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i (vector_rows.h reads and
+    // writes them with these).
+    using Words = __m256i;
+    KERNEL_TARGET static Words loadWords(const unsigned char *from) { return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from)); }
+    KERNEL_TARGET static void storeWords(unsigned char *to, Words words) { _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), words); }
+    template <int Shift> KERNEL_TARGET static D byteAt(Words words) {
+        const Words shifted = Shift == 0 ? words : _mm256_srli_epi32(words, Shift);
+        return _mm256_cvtepi32_ps(Shift == 24 ? shifted : _mm256_and_si256(shifted, _mm256_set1_epi32(0xFF)));
     }
+    template <int Shift> KERNEL_TARGET static Words placed(Words into, Words bytes) {
+        return _mm256_or_si256(into, _mm256_slli_epi32(bytes, Shift));
+    }
+    // Truncated as they are: alpha, which is always in range.
+    KERNEL_TARGET static Words converted(D channel) { return _mm256_cvttps_epi32(channel); }
     // NaN and values out of range convert to the smallest integer, so they and values below
     // zero become 0.
     KERNEL_TARGET static __m256i truncated(D channel) {
         return _mm256_max_epi32(_mm256_cvttps_epi32(channel), _mm256_setzero_si256());
-    }
-    template <int Alpha> KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
-        constexpr std::array<int, 3> c = colourPositions(Alpha);
-        __m256i words = _mm256_slli_epi32(_mm256_cvttps_epi32(channels[Alpha]), 8 * Alpha);
-        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[c[0]]), 8 * c[0]));
-        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[c[1]]), 8 * c[1]));
-        words = _mm256_or_si256(words, _mm256_slli_epi32(truncated(channels[c[2]]), 8 * c[2]));
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), words);
     }
 
     KERNEL_INLINE static uint32_t undecided(const D q[3], D r, D s, const FastMargin &margin) {

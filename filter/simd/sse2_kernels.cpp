@@ -26,26 +26,23 @@ struct Sse2 {
     KERNEL_TARGET static D select(Mask m, D a, D b) { return _mm_or_pd(_mm_and_pd(m, a), _mm_andnot_pd(m, b)); }
     KERNEL_TARGET static D sqrtWhere(Mask m, D a, D b) { return select(m, _mm_sqrt_pd(a), b); }
 
-    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i.
-    KERNEL_TARGET static void load8(const unsigned char *from, D channels[4]) {
-        const __m128i words = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(from));
-        const __m128i low = _mm_set1_epi32(0xFF);
-        channels[0] = _mm_cvtepi32_pd(_mm_and_si128(words, low));
-        channels[1] = _mm_cvtepi32_pd(_mm_and_si128(_mm_srli_epi32(words, 8), low));
-        channels[2] = _mm_cvtepi32_pd(_mm_and_si128(_mm_srli_epi32(words, 16), low));
-        channels[3] = _mm_cvtepi32_pd(_mm_srli_epi32(words, 24));
+    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i (vector_rows.h reads and
+    // writes them with these).
+    using Words = __m128i;
+    KERNEL_TARGET static Words loadWords(const unsigned char *from) { return _mm_loadl_epi64(reinterpret_cast<const __m128i *>(from)); }
+    KERNEL_TARGET static void storeWords(unsigned char *to, Words words) { _mm_storel_epi64(reinterpret_cast<__m128i *>(to), words); }
+    template <int Shift> KERNEL_TARGET static D byteAt(Words words) {
+        const Words shifted = Shift == 0 ? words : _mm_srli_epi32(words, Shift);
+        return _mm_cvtepi32_pd(Shift == 24 ? shifted : _mm_and_si128(shifted, _mm_set1_epi32(0xFF)));
     }
+    template <int Shift> KERNEL_TARGET static Words placed(Words into, Words bytes) {
+        return _mm_or_si128(into, _mm_slli_epi32(bytes, Shift));
+    }
+    // Truncated as they are: alpha, which is always in range.
+    KERNEL_TARGET static Words converted(D channel) { return _mm_cvttpd_epi32(channel); }
     // max answers its second operand for NaN, so NaN and values below zero become 0.
     KERNEL_TARGET static __m128i truncated(D channel) {
         return _mm_cvttpd_epi32(_mm_max_pd(channel, _mm_setzero_pd()));
-    }
-    template <int Alpha> KERNEL_TARGET static void store8(unsigned char *to, const D channels[4]) {
-        constexpr std::array<int, 3> c = colourPositions(Alpha);
-        __m128i words = _mm_slli_epi32(_mm_cvttpd_epi32(channels[Alpha]), 8 * Alpha);
-        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[c[0]]), 8 * c[0]));
-        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[c[1]]), 8 * c[1]));
-        words = _mm_or_si128(words, _mm_slli_epi32(truncated(channels[c[2]]), 8 * c[2]));
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(to), words);
     }
 
     // 16 bits: each pixel is one 64-bit word, channel i in bits 16i.

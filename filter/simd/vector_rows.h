@@ -3,11 +3,15 @@
 // (the compiler target of that set) and then supplies a struct of lane operations:
 //   lanes, D (a register of doubles), set1, add, sub, mul, div, min, negate,
 //   hasLength (s != 0 and not NaN, per lane), sqrtWhere (mask ? sqrt(a) : b),
-//   load8/16/32 and store8/16/32, each a template over the alpha channel's position in memory
+//   load16/32 and store16/32, each a template over the alpha channel's position in memory
 //   (0 or 3): channel registers in memory order, from and to `lanes` packed pixels, the
 //   stored values, not yet scaled; load16/32 leave the alpha channel out, and store16/32 take
-//   it as stored at the pixels they are given; store8 takes alpha as an in-range count, and
-//   store8 and store16 truncate the colours, storing 0 for NaN and values below zero.
+//   it as stored at the pixels they are given; store16 truncates the colours, storing 0 for
+//   NaN and values below zero;
+//   for 8 bits, a register of 32-bit words, one per pixel (Words): loadWords and storeWords,
+//   byteAt<Shift> (the byte at a bit position, as lanes), placed<Shift>(into, bytes) (bytes
+//   or-ed in at a bit position), converted (truncated) and truncated (also 0 for NaN and
+//   values below zero).
 // Every operation is the IEEE operation the scalar reference performs, in the same order, so
 // each lane gives the scalar bits; nothing may be fused or reordered here either.
 #pragma once
@@ -134,13 +138,31 @@ KERNEL_INLINE void transformLanes(const VectorControls &c, typename V::D &red, t
     blue = V::mul(V::add(z, one), half);
 }
 
+// 8 bits: the four channels in memory order, from and to `lanes` packed pixels. Alpha is stored
+// back as the count it was loaded as; the colours are truncated, 0 for NaN and below zero.
+template <class V> KERNEL_INLINE void load8(const unsigned char *from, typename V::D channels[4]) {
+    const typename V::Words words = V::loadWords(from);
+    channels[0] = V::template byteAt<0>(words);
+    channels[1] = V::template byteAt<8>(words);
+    channels[2] = V::template byteAt<16>(words);
+    channels[3] = V::template byteAt<24>(words);
+}
+template <class V, int Alpha> KERNEL_INLINE void store8(unsigned char *to, const typename V::D channels[4]) {
+    constexpr std::array<int, 3> c = colourPositions(Alpha);
+    typename V::Words words = V::template placed<8 * Alpha>(typename V::Words{}, V::converted(channels[Alpha]));
+    words = V::template placed<8 * c[0]>(words, V::truncated(channels[c[0]]));
+    words = V::template placed<8 * c[1]>(words, V::truncated(channels[c[1]]));
+    words = V::template placed<8 * c[2]>(words, V::truncated(channels[c[2]]));
+    V::storeWords(to, words);
+}
+
 // The channels as stored, as doubles: four at 8 bits (alpha is stored back as the count it was
 // loaded as); at 16 bits and in float only red, green and blue, alpha being copied from the source.
 template <class V, class Pixel> KERNEL_INLINE void loadPixels(const unsigned char *from, typename V::D channels[4]) {
     constexpr int alpha = Pixel::ChannelLayout::alpha;
     static_assert(alpha == 0 || alpha == 3, "the lane loads and stores know alpha first or last");
     if constexpr (sizeof(typename Pixel::Channel) == 1) {
-        V::load8(from, channels);
+        load8<V>(from, channels);
     } else if constexpr (sizeof(typename Pixel::Channel) == 2) {
         V::template load16<alpha>(from, channels);
     } else {
@@ -163,7 +185,7 @@ KERNEL_INLINE void storePixels(const unsigned char *from, unsigned char *to, typ
         channels[Layout::blue] = V::min(limit, channels[Layout::blue]);
         if constexpr (sizeof(typename Pixel::Channel) == 1) {
             // 8-bit alpha is still the count it was loaded as, so it is stored as it was.
-            V::template store8<Layout::alpha>(to, channels);
+            store8<V, Layout::alpha>(to, channels);
         } else {
             V::template store16<Layout::alpha>(to, channels, from);
         }
