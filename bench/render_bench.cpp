@@ -16,7 +16,7 @@
 //    Premiere's ARGB_4444_8u; float: After Effects' smart render), timed in turn.
 #include "bench/ceilings.h"
 #include "bench/timing.h"
-#include "filter/fast_margin.h"
+#include "filter/fast_plan.h"
 #include "filter/pixel_formats.h"
 #include "filter/row_kernels.h"
 #include "filter/zephyrine_filter.h"

@@ -1,7 +1,7 @@
 // The single-precision fast path at 8 bits writes exactly the double kernel's bytes: every
 // 8-bit colour under a table of controls (the long run), random pixels in every channel order,
 // and a margin of zero shown to fail.
-#include "filter/fast_margin.h"
+#include "filter/fast_plan.h"
 #include "kernel_comparison.h"
 
 #include <gtest/gtest.h>

@@ -132,20 +132,16 @@ struct Avx2 {
 struct Avx2Float {
     static constexpr int32_t lanes = 8;
     using D = __m256;
-    using Mask = __m256;
 
     KERNEL_TARGET static D set1(double v) { return _mm256_set1_ps(static_cast<float>(v)); }
-    KERNEL_TARGET static D add(D a, D b) { return _mm256_add_ps(a, b); }
-    KERNEL_TARGET static D sub(D a, D b) { return _mm256_sub_ps(a, b); }
     KERNEL_TARGET static D mul(D a, D b) { return _mm256_mul_ps(a, b); }
     KERNEL_TARGET static D div(D a, D b) { return _mm256_div_ps(a, b); }
-    KERNEL_TARGET static D min(D a, D b) { return _mm256_min_ps(a, b); }
-    KERNEL_TARGET static D negate(D a) { return _mm256_xor_ps(a, _mm256_set1_ps(-0.0f)); }
-    KERNEL_TARGET static Mask hasLength(D s) { return _mm256_cmp_ps(s, _mm256_setzero_ps(), _CMP_NEQ_OQ); }
-    KERNEL_TARGET static D sqrtWhere(Mask m, D a, D b) { return _mm256_blendv_ps(b, _mm256_sqrt_ps(a), m); }
+    KERNEL_TARGET static D max(D a, D b) { return _mm256_max_ps(a, b); }
+    KERNEL_TARGET static D sqrt(D a) { return _mm256_sqrt_ps(a); }
+    // Not fused: processors with AVX2 need not have FMA.
+    KERNEL_TARGET static D mulAdd(D a, D b, D c) { return _mm256_add_ps(_mm256_mul_ps(a, b), c); }
 
-    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i (vector_rows.h reads and
-    // writes them with these).
+    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i.
     using Words = __m256i;
     KERNEL_TARGET static Words loadWords(const unsigned char *from) { return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from)); }
     KERNEL_TARGET static void storeWords(unsigned char *to, Words words) { _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), words); }
@@ -156,22 +152,23 @@ struct Avx2Float {
     template <int Shift> KERNEL_TARGET static Words placed(Words into, Words bytes) {
         return _mm256_or_si256(into, _mm256_slli_epi32(bytes, Shift));
     }
-    // Truncated as they are: alpha, which is always in range.
-    KERNEL_TARGET static Words converted(D channel) { return _mm256_cvttps_epi32(channel); }
-    // NaN and values out of range convert to the smallest integer, so they and values below
-    // zero become 0.
-    KERNEL_TARGET static __m256i truncated(D channel) {
-        return _mm256_max_epi32(_mm256_cvttps_epi32(channel), _mm256_setzero_si256());
+    KERNEL_TARGET static Words kept(Words words, uint32_t mask) {
+        return _mm256_and_si256(words, _mm256_set1_epi32(static_cast<int32_t>(mask)));
     }
-
-    KERNEL_INLINE static uint32_t undecided(const D q[3], D r, D s, const FastMargin &margin) {
-        const D e = add(set1(margin.a), mul(set1(margin.b), r));
-        __m256i out = _mm256_castps_si256(_mm256_cmp_ps(s, set1(margin.sMin), _CMP_NGE_UQ));
-        for (int i = 0; i < 3; ++i) {
-            const __m256i same = _mm256_cmpeq_epi32(_mm256_cvttps_epi32(sub(q[i], e)), _mm256_cvttps_epi32(add(q[i], e)));
-            out = _mm256_or_si256(out, _mm256_xor_si256(same, _mm256_set1_epi32(-1)));
-        }
-        return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(out)));
+    KERNEL_TARGET static D floorParts(D q, Words &integer) {
+        const D whole = _mm256_floor_ps(q);
+        integer = _mm256_cvttps_epi32(whole);
+        return _mm256_sub_ps(q, whole);
+    }
+    // The nearest any channel comes to an integer, min(f, 1 - f), against e.
+    KERNEL_INLINE static uint32_t undecided(const D fraction[3], D e, D s, float sMin) {
+        const D one = _mm256_set1_ps(1.0f);
+        D nearest = _mm256_min_ps(fraction[0], _mm256_sub_ps(one, fraction[0]));
+        nearest = _mm256_min_ps(nearest, _mm256_min_ps(fraction[1], _mm256_sub_ps(one, fraction[1])));
+        nearest = _mm256_min_ps(nearest, _mm256_min_ps(fraction[2], _mm256_sub_ps(one, fraction[2])));
+        const D decided = _mm256_and_ps(_mm256_cmp_ps(nearest, e, _CMP_GT_OQ),
+                                        _mm256_cmp_ps(s, _mm256_set1_ps(sMin), _CMP_GE_OQ));
+        return static_cast<uint32_t>(_mm256_movemask_ps(decided)) ^ 0xFFu;
     }
 
     // For each 8-lane mask, the set lanes in order, one byte each: AVX2 has no compress, so the

@@ -136,19 +136,13 @@ struct Avx512Float {
     using Mask = __mmask16;
 
     KERNEL_TARGET static D set1(double v) { return _mm512_set1_ps(static_cast<float>(v)); }
-    KERNEL_TARGET static D add(D a, D b) { return _mm512_add_ps(a, b); }
-    KERNEL_TARGET static D sub(D a, D b) { return _mm512_sub_ps(a, b); }
     KERNEL_TARGET static D mul(D a, D b) { return _mm512_mul_ps(a, b); }
     KERNEL_TARGET static D div(D a, D b) { return _mm512_div_ps(a, b); }
-    KERNEL_TARGET static D min(D a, D b) { return _mm512_min_ps(a, b); }
-    KERNEL_TARGET static D negate(D a) {
-        return _mm512_castsi512_ps(_mm512_xor_si512(_mm512_castps_si512(a), _mm512_set1_epi32(INT32_MIN)));
-    }
-    KERNEL_TARGET static Mask hasLength(D s) { return _mm512_cmp_ps_mask(s, _mm512_setzero_ps(), _CMP_NEQ_OQ); }
-    KERNEL_TARGET static D sqrtWhere(Mask m, D a, D b) { return _mm512_mask_sqrt_ps(b, m, a); }
+    KERNEL_TARGET static D max(D a, D b) { return _mm512_max_ps(a, b); }
+    KERNEL_TARGET static D sqrt(D a) { return _mm512_sqrt_ps(a); }
+    KERNEL_TARGET static D mulAdd(D a, D b, D c) { return _mm512_fmadd_ps(a, b, c); }
 
-    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i (vector_rows.h reads and
-    // writes them with these).
+    // 8 bits: each pixel is one 32-bit word, channel i in bits 8i.
     using Words = __m512i;
     KERNEL_TARGET static Words loadWords(const unsigned char *from) { return _mm512_loadu_si512(from); }
     KERNEL_TARGET static void storeWords(unsigned char *to, Words words) { _mm512_storeu_si512(to, words); }
@@ -159,21 +153,24 @@ struct Avx512Float {
     template <int Shift> KERNEL_TARGET static Words placed(Words into, Words bytes) {
         return _mm512_or_si512(into, _mm512_slli_epi32(bytes, Shift));
     }
-    // Truncated as they are: alpha, which is always in range.
-    KERNEL_TARGET static Words converted(D channel) { return _mm512_cvttps_epi32(channel); }
-    // NaN and values out of range convert to the smallest integer, so they and values below
-    // zero become 0.
-    KERNEL_TARGET static __m512i truncated(D channel) {
-        return _mm512_max_epi32(_mm512_cvttps_epi32(channel), _mm512_setzero_si512());
+    KERNEL_TARGET static Words kept(Words words, uint32_t mask) {
+        return _mm512_and_si512(words, _mm512_set1_epi32(static_cast<int32_t>(mask)));
     }
-
-    KERNEL_INLINE static uint32_t undecided(const D q[3], D r, D s, const FastMargin &margin) {
-        const D e = add(set1(margin.a), mul(set1(margin.b), r));
-        Mask out = static_cast<Mask>(~_mm512_cmp_ps_mask(s, set1(margin.sMin), _CMP_GE_OQ));
+    // The floor twice, independently: as an integer (the conversion rounds down itself) and
+    // as a float for the fraction.
+    KERNEL_TARGET static D floorParts(D q, Words &integer) {
+        integer = _mm512_cvt_roundps_epi32(q, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+        return _mm512_sub_ps(q, _mm512_roundscale_ps(q, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
+    }
+    // Each compare under the mask of the ones before: no lane survives a failed test.
+    KERNEL_INLINE static uint32_t undecided(const D fraction[3], D e, D s, float sMin) {
+        const D oneMinusE = _mm512_sub_ps(_mm512_set1_ps(1.0f), e);
+        Mask decided = _mm512_cmp_ps_mask(s, _mm512_set1_ps(sMin), _CMP_GE_OQ);
         for (int i = 0; i < 3; ++i) {
-            out |= _mm512_cmpneq_epi32_mask(_mm512_cvttps_epi32(sub(q[i], e)), _mm512_cvttps_epi32(add(q[i], e)));
+            decided = _mm512_mask_cmp_ps_mask(decided, fraction[i], e, _CMP_GT_OQ);
+            decided = _mm512_mask_cmp_ps_mask(decided, fraction[i], oneMinusE, _CMP_LT_OQ);
         }
-        return out;
+        return static_cast<uint32_t>(static_cast<Mask>(~decided));
     }
     // Compressed in registers and stored whole: a compressing store to memory is microcoded
     // and slow on some processors.

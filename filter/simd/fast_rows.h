@@ -1,20 +1,23 @@
 // 8-bit rows evaluated in single precision where that provably decides the integer the
 // double kernel writes, and by the double kernel everywhere else. Included after
 // vector_rows.h by an instruction set's file, which supplies beside its double lanes V a struct
-// F of single-precision lanes with the same operations (set1 rounds its double argument to
-// single precision) and one more:
-//   undecided(q[3], r, s, margin): the bit mask of the lanes where an integer lies within
-//   margin.a + margin.b r of a scaled channel value q, or whose squared length s is below
-//   margin.sMin (NaN included);
+// F of single-precision lanes with set1, add, mul, div, sqrt, the 8-bit word primitives of
+// vector_rows.h, and:
+//   max(a, b);
+//   mulAdd(a, b, c): a b + c, fused or not (the bound allows two roundings);
+//   kept(words, mask): the words and-ed with a mask;
+//   floorParts(q, integer): q - floor(q), exactly, and floor(q) as 32-bit integers in `integer`;
+//   undecided(fraction[3], e, s, sMin): the bit mask of the lanes where a channel's fraction
+//   is within e of 0 or of 1, or whose squared length s is below sMin (NaN included);
 //   pack(lanes, from, first, pixels, places): the 8-bit pixels (words) of the register at
 //   `from` whose lanes are set, and their places first + lane, stored one after another
 //   (anything may be written after them, up to a register's worth); returns their count.
 // The undecided pixels are packed and run, a register at a time, through the double vector
 // kernel, whose bytes are the scalar reference's; the last few of a row through the scalar one.
-// docs/exact-fast-path.md gives the error bound behind the margin.
+// filter/fast_plan.h says what the lanes evaluate; docs/exact-fast-path.md gives the bound.
 #pragma once
 
-#include "filter/fast_margin.h"
+#include "filter/fast_plan.h"
 
 #include <cstring>
 
@@ -59,34 +62,69 @@ KERNEL_INLINE void renderPacked(const VectorControls &c, PackedFallback<V, F> &p
 inline constexpr unsigned long long kFallbackLimit = 12;
 inline constexpr int32_t kFallbackTrialPixels = 256;
 
+// A row's plan as registers.
+template <class F> struct FastConstants {
+    typename F::D scale[3], offset[3], half, bias, a, b, one, oneHalf;
+    float sMin;
+    KERNEL_INLINE explicit FastConstants(const FastPlan &plan)
+        : scale{F::set1(plan.scale[0]), F::set1(plan.scale[1]), F::set1(plan.scale[2])},
+          offset{F::set1(plan.offset[0]), F::set1(plan.offset[1]), F::set1(plan.offset[2])}, half(F::set1(plan.half)),
+          bias(F::set1(plan.bias)), a(F::set1(plan.a)), b(F::set1(plan.b)), one(F::set1(1.0)), oneHalf(F::set1(0.5)), sMin(plan.sMin) {}
+};
+
+// The write truncates toward zero, so -1 < q < 1 all write 0: max(q, (q + 1)/2) maps that
+// interval onto 0..1 and leaves q >= 1 as it is, so that its floor is the integer written and
+// its distance from an integer is never more than q's (a value just above 0 is decided too).
+template <class F> KERNEL_INLINE typename F::D cells(const FastConstants<F> &k, typename F::D q) {
+    return F::max(q, F::mulAdd(q, k.oneHalf, k.oneHalf));
+}
+
+// A register of 8-bit pixels in single precision: each lane's output word (alpha as loaded),
+// and the mask of the lanes it does not decide, whose words are to be replaced.
+template <class F, class Pixel>
+KERNEL_INLINE uint32_t fastLanes(const FastConstants<F> &k, typename F::Words words, typename F::Words &out) {
+    using Layout = typename Pixel::ChannelLayout;
+    using D = typename F::D;
+    const D x = F::mulAdd(F::template byteAt<8 * Layout::red>(words), k.scale[0], k.offset[0]);
+    const D y = F::mulAdd(F::template byteAt<8 * Layout::green>(words), k.scale[1], k.offset[1]);
+    const D z = F::mulAdd(F::template byteAt<8 * Layout::blue>(words), k.scale[2], k.offset[2]);
+    const D s = F::mulAdd(z, z, F::mulAdd(x, x, F::mul(y, y)));
+    const D r = F::div(k.one, F::sqrt(s));
+    const D w = F::mul(r, k.half);
+    typename F::Words red, green, blue;
+    const D fraction[3] = {F::floorParts(cells(k, F::mulAdd(x, w, k.bias)), red),
+                           F::floorParts(cells(k, F::mulAdd(y, w, k.bias)), green),
+                           F::floorParts(cells(k, F::mulAdd(z, w, k.bias)), blue)};
+    out = F::kept(words, 0xFFu << (8 * Layout::alpha));
+    out = F::template placed<8 * Layout::red>(out, red);
+    out = F::template placed<8 * Layout::green>(out, green);
+    out = F::template placed<8 * Layout::blue>(out, blue);
+    return F::undecided(fraction, F::mulAdd(r, k.b, k.a), s, k.sMin);
+}
+
 template <class V, class F, class Pixel>
 KERNEL_TARGET void transformRowFast(const VectorControls &controls, const unsigned char *from, unsigned char *to,
                                     int32_t count) {
-    using Layout = typename Pixel::ChannelLayout;
     // A copy whose address nothing else takes, so the compiler keeps it in registers.
     const VectorControls c = controls;
-    const FastMargin margin = fastMarginFor<Pixel>(c);
+    const FastPlan plan = fastPlanFor<Pixel>(c);
     constexpr int32_t step = F::lanes;
     constexpr std::size_t stepBytes = F::lanes * sizeof(Pixel);
     int32_t x = 0;
-    if (margin.applies) {
+    if (plan.applies) {
         static_assert(sizeof(Pixel) == sizeof(uint32_t), "an 8-bit pixel packs as one word");
+        const FastConstants<F> constants(plan);
         PackedFallback<V, F> packed;
         unsigned long long fallbacks = 0;
         unsigned char *const row = to;
         while (x + step <= count) {
-            typename F::D channels[4];
-            loadPixels<F, Pixel>(from, channels);
-            LengthTerms<F> length;
-            transformLanes<F, Pixel>(c, channels[Layout::red], channels[Layout::green], channels[Layout::blue],
-                                     &length);
-            const typename F::D scaled[3] = {channels[Layout::red], channels[Layout::green], channels[Layout::blue]};
-            const uint32_t undecided = F::undecided(scaled, length.r, length.s, margin);
+            typename F::Words out;
+            const uint32_t undecided = fastLanes<F, Pixel>(constants, F::loadWords(from), out);
             // Packed before the store: the row may be rendered in place.
             const int32_t packedNow = F::pack(undecided, from, x, packed.pixels + packed.count, packed.places + packed.count);
             packed.count += packedNow;
             fallbacks += static_cast<unsigned long long>(packedNow);
-            storePixels<F, Pixel>(from, to, channels);
+            F::storeWords(to, out);
             if (packed.count >= V::lanes) {
                 renderPacked<V, F, Pixel>(c, packed, row);
                 if (packed.count >= V::lanes) {

@@ -1,0 +1,204 @@
+// How an 8-bit row is evaluated in single precision, and when that evaluation decides the
+// integer the double kernel writes. docs/exact-fast-path.md derives every bound; the names
+// here are the ones it uses.
+//
+// The decode, the inversions and the tilts each map a component to an affine function of
+// itself, so together they are x = c scale + offset for each component, c its channel's count.
+// The single-precision lanes evaluate that, the squared length s, r = 1/sqrt(s), and for
+// each channel q = v w + bias with w = r half. A lane is decided when every channel's q lies
+// farther than e = a + b r from an integer and s is at least sMin; its output is then floor(q).
+#pragma once
+
+#include "filter/pixel_formats.h"
+#include "filter/vector_transform.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+
+struct FastPlan {
+    bool applies = false; // false: the controls (a tilt out of range) leave the row to the double kernel
+    float scale[3]{}, offset[3]{}; // x, y, z from red, green, blue
+    float half = 0.0f, bias = 0.0f;
+    float a = 0.0f, b = 0.0f, sMin = 0.0f;
+};
+
+// Pixels the fast path saw and those of them that took the double kernel, on this thread (the
+// benchmark reads them; a render never does).
+struct FastPathTally {
+    unsigned long long pixels = 0, fallbacks = 0;
+};
+inline thread_local FastPathTally fastPathTally;
+
+namespace fast_plan_detail {
+
+inline constexpr double kFloatRoundoff = 0x1p-24;
+inline constexpr double kDoubleRoundoff = 0x1p-53;
+// More than any result that underflows, or that a host's flush-to-zero mode flushes, can
+// lose (2^-126 at most, times a channel count below 2^16).
+inline constexpr double kUnderflow = 0x1p-100;
+
+// For tests: the margin is multiplied by this (1 in every render); 0 shows the check can fail,
+// infinity leaves every row to the double kernel.
+inline std::atomic<double> &marginScale() {
+    static std::atomic<double> scale{1.0};
+    return scale;
+}
+
+// The double kernel: a bound on the components' absolute error before the rescale, and on
+// their size, carried through its decode and tilts, in its order, with unit roundoff u and
+// constants within a relative kappa.
+struct Carried {
+    double error, size;
+};
+
+inline Carried decodeBound(const VectorControls &c, double u, double kappa) {
+    if (c.traditionalFormat != 0) {
+        return {kappa + u * (1.0 + kappa), 1.0}; // c f, one rounded product of a rounded factor
+    }
+    if (c.invertX == 0 && c.invertY == 0 && c.invertZ == 0 && c.invertAll == 0) {
+        const double product = 2.0 * kappa + 2.0 * u * (1.0 + kappa); // c (2 f), at most 2
+        return {product + u * (1.0 + product), 1.0};                // minus 1
+    }
+    double unit = kappa + u * (1.0 + kappa); // c f, at most 1
+    unit += 2.0 * u * (1.0 + unit);          // up to two reflections 1 - unit, each rounded
+    const double doubled = 2.0 * unit;       // times 2: exact
+    return {doubled + u * (1.0 + doubled), 1.0};
+}
+
+// One tilt with |t| <= 1: the axis it tilts toward, and the two it shrinks.
+inline Carried tiltBound(Carried in, double t, double u, double kappa) {
+    const double e = in.error, m = in.size, at = std::fabs(t);
+    // Shrunk: a k, k within kappa k of 1 - |t| <= 1.
+    const double shrunk = e * (1.0 + kappa) * (1.0 + u) + m * (kappa + u * (1.0 + kappa));
+    // Toward: a + (1 - a) t.
+    const double d = e + u * (1.0 + m + e);                                     // 1 - a
+    const double p = d * (1.0 + kappa) * at + (1.0 + m) * kappa * at;           // (1 - a) t
+    const double pr = p + u * ((1.0 + m + d) * (1.0 + kappa) * at);             // ... rounded
+    const double toward = e + pr + u * (m + (1.0 + m) * at + e + pr);          // a + ..., rounded
+    return {std::fmax(shrunk, toward), m + (1.0 + m) * at};
+}
+
+inline double doubleKernelError(const VectorControls &c) {
+    Carried carried = decodeBound(c, kDoubleRoundoff, kDoubleRoundoff);
+    for (double t : {c.tiltForward, c.tiltSideways, c.tiltUpwards}) {
+        if (vector_detail::tiltApplies(t)) {
+            carried = tiltBound(carried, t, kDoubleRoundoff, kDoubleRoundoff);
+        }
+    }
+    return carried.error;
+}
+
+// A double and a bound on its distance from the exact real it stands for; each operation
+// adds its own rounding, at most u_d of its result.
+struct Tracked {
+    double value, error;
+};
+inline Tracked times(Tracked p, Tracked q) {
+    const double v = p.value * q.value;
+    return {v, std::fabs(p.value) * q.error + std::fabs(q.value) * p.error + p.error * q.error +
+                   kDoubleRoundoff * std::fabs(v)};
+}
+inline Tracked plus(Tracked p, Tracked q) {
+    const double v = p.value + q.value;
+    return {v, p.error + q.error + kDoubleRoundoff * std::fabs(v)};
+}
+
+// One component's coefficients, composed in double as the controls' steps in real numbers.
+struct Affine {
+    Tracked scale, offset;
+};
+
+inline std::array<Affine, 3> affineComponents(const VectorControls &c, double readFactor) {
+    const Tracked factor{readFactor, kDoubleRoundoff * readFactor}; // the double nearest 1/MAX
+    const Tracked one{1.0, 0.0};
+    const int32_t inverts[3] = {c.invertX, c.invertY, c.invertZ};
+    std::array<Affine, 3> v{};
+    for (int i = 0; i < 3; ++i) {
+        const bool flipped = (inverts[i] != 0) != (c.invertAll != 0);
+        const double sign = flipped ? -1.0 : 1.0;
+        if (c.traditionalFormat != 0) {
+            v[i] = {{sign * factor.value, factor.error}, {0.0, 0.0}}; // x = +-c f
+        } else {
+            // 2 (1 - c f) - 1 = 1 - 2 c f when inverted once; twice is no inversion.
+            v[i] = {{sign * 2.0 * factor.value, 2.0 * factor.error}, {-sign, 0.0}};
+        }
+    }
+    // Tilting toward a: a + (1 - a) t = a (1 - t) + t; the other two times k = 1 - |t|.
+    auto tilt = [&](double t, int toward, int other1, int other2) {
+        if (!vector_detail::tiltApplies(t)) {
+            return;
+        }
+        const Tracked keep = plus(one, {-t, 0.0});
+        const Tracked k = plus(one, {-std::fabs(t), 0.0});
+        v[toward] = {times(v[toward].scale, keep), plus(times(v[toward].offset, keep), {t, 0.0})};
+        for (int other : {other1, other2}) {
+            v[other] = {times(v[other].scale, k), times(v[other].offset, k)};
+        }
+    };
+    tilt(c.tiltForward, 2, 0, 1);
+    tilt(c.tiltSideways, 0, 1, 2);
+    tilt(c.tiltUpwards, 1, 0, 2);
+    return v;
+}
+
+// The single-precision lanes' error on x = c scale + offset (c from 0 to cMax), with the
+// coefficients rounded to single precision and two roundings (a fused multiply-add has one).
+inline double laneError(const Affine &v, double cMax, float scale, float offset) {
+    const double uf = kFloatRoundoff;
+    const double scaleError = v.scale.error + std::fabs(static_cast<double>(scale) - v.scale.value);
+    const double offsetError = v.offset.error + std::fabs(static_cast<double>(offset) - v.offset.value);
+    const double product = cMax * std::fabs(static_cast<double>(scale));
+    return cMax * scaleError + offsetError + uf * product + uf * (product * (1.0 + uf) + std::fabs(offset)) +
+           kUnderflow;
+}
+
+} // namespace fast_plan_detail
+
+// The plan for a row of 8-bit `Pixel` under `controls`.
+template <class Pixel> FastPlan fastPlanFor(const VectorControls &controls) {
+    using namespace fast_plan_detail;
+    static_assert(sizeof(typename Pixel::Channel) == 1, "the fast path decides 8-bit channels only");
+    for (double t : {controls.tiltForward, controls.tiltSideways, controls.tiltUpwards}) {
+        if (!(std::isnan(t) || std::fabs(t) <= 1.0)) {
+            return {}; // outside the controls' range: the bound does not hold
+        }
+    }
+    const double uf = kFloatRoundoff, ud = kDoubleRoundoff;
+    FastPlan plan;
+    const std::array<Affine, 3> components = affineComponents(controls, Pixel::readFactor);
+    double errorF = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        plan.scale[i] = static_cast<float>(components[i].scale.value);
+        plan.offset[i] = static_cast<float>(components[i].offset.value);
+        errorF = std::max(errorF, laneError(components[i], Pixel::maximum, plan.scale[i], plan.offset[i]));
+    }
+    const double errorD = doubleKernelError(controls);
+    const double h = 0.5 * static_cast<double>(Pixel::maximum);
+    plan.half = static_cast<float>(h);
+    plan.bias = plan.half;
+    // The rescale: the lanes' q - bias = H v~/|v~| (1 + eta), |eta| <= 6 u (sum of squares,
+    // square root, division, w, product; plus what an underflow in s can add), and
+    // |v~/|v~| - v/|v|| <= 2 sqrt(3) e / |v| with 1/|v| <= (4/3)(1 + 4u) r once s >= 48 e^2 (1 + 4u).
+    // Adding the bias rounds once more, at most 2 H u (1 + eta). The double kernel's own q is
+    // within H (|n~ - n| (1 + 2u) + 4u (1 + u)) of the exact value, |n~ - n| <= 2 sqrt(3) e / |v| + 5u.
+    const double eta = 6.0 * uf + 0x1p-60;
+    const double perReciprocal = 2.0 * std::sqrt(3.0) * (4.0 / 3.0) * (1.0 + 4.0 * uf);
+    const double bTerm = h * perReciprocal * (errorF * (1.0 + eta) + errorD * (1.0 + 2.0 * ud));
+    const double aTerm = h * (eta + 2.0 * uf * (1.0 + eta) + 5.0 * ud * (1.0 + 2.0 * ud) + 4.0 * ud * (1.0 + ud)) +
+                         2.0 * uf + kUnderflow; // the roundings of (q + 1)/2 and of 1 - e in the test
+    const double safety = 2.0 * marginScale().load(std::memory_order_relaxed);
+    plan.applies = std::isfinite(safety);
+    // Rounded up on their way to single precision, with room for the rounding of a + b r.
+    plan.a = static_cast<float>(safety * aTerm * (1.0 + 0x1p-20));
+    plan.b = static_cast<float>(safety * bTerm * (1.0 + 0x1p-20));
+    plan.sMin = static_cast<float>(std::fmax(48.0 * errorF * errorF * (1.0 + 4.0 * uf), 0x1p-60) * (1.0 + 0x1p-20));
+    return plan;
+}
+
+// For tests and measurements only: scales every margin made from now on (1 restores the
+// proven one; infinity turns the fast path off).
+inline void setFastMarginScaleForTesting(double scale) {
+    fast_plan_detail::marginScale().store(scale, std::memory_order_relaxed);
+}
