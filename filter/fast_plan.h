@@ -19,7 +19,11 @@
 
 struct FastPlan {
     bool applies = false; // false: the controls (a tilt out of range) leave the row to the double kernel
-    float scale[3]{}, offset[3]{}; // x, y, z from red, green, blue
+    // No tilt, default format: the lanes evaluate q as the channel read plus a small difference
+    // (see fast_rows.h), with e = a + b |t|; `flips` marks the bytes of the inverted channels.
+    bool nearIdentity = false;
+    uint32_t flips = 0;
+    float scale[3]{}, offset[3]{}; // x, y, z from red, green, blue (near identity: 127.5 x)
     float half = 0.0f, bias = 0.0f;
     float a = 0.0f, b = 0.0f, sMin = 0.0f;
 };
@@ -154,46 +158,89 @@ inline double laneError(const Affine &v, double cMax, float scale, float offset)
            kUnderflow;
 }
 
-} // namespace fast_plan_detail
+// The double kernel's q is within H (|n~ - n| (1 + 2u) + 4u (1 + u)) of the exact value, with
+// |n~ - n| <= 2 sqrt(3) e / |v| + 5u: the part that does not grow with 1/|v|, and its factor.
+inline double doubleKernelConstant(double h) {
+    const double ud = kDoubleRoundoff;
+    return h * (5.0 * ud * (1.0 + 2.0 * ud) + 4.0 * ud * (1.0 + ud));
+}
+inline double doubleKernelPerReciprocal(double h, const VectorControls &c) {
+    return h * 2.0 * std::sqrt(3.0) * doubleKernelError(c) * (1.0 + 2.0 * kDoubleRoundoff);
+}
 
-// The plan for a row of 8-bit `Pixel` under `controls`.
-template <class Pixel> FastPlan fastPlanFor(const VectorControls &controls) {
-    using namespace fast_plan_detail;
-    static_assert(sizeof(typename Pixel::Channel) == 1, "the fast path decides 8-bit channels only");
-    for (double t : {controls.tiltForward, controls.tiltSideways, controls.tiltUpwards}) {
-        if (!(std::isnan(t) || std::fabs(t) <= 1.0)) {
-            return {}; // outside the controls' range: the bound does not hold
-        }
+// Near identity: d = h t carries six roundings relative to itself (the square root, 127.5 + its
+// value, their product, the quotient, the product with h), so |d~ - d| <= 7u (1 + 7u) H |t~|.
+// The double kernel's 1/|v| = 255/sqrt(N) is at most 255/sqrt(3): N, a sum of three odd squares,
+// is at least 3.
+template <class Pixel> void planNearIdentity(const VectorControls &c, FastPlan &plan, double &aTerm, double &bTerm) {
+    using Layout = typename Pixel::ChannelLayout;
+    const double uf = kFloatRoundoff, h = 0.5 * static_cast<double>(Pixel::maximum);
+    const int32_t inverts[3] = {c.invertX, c.invertY, c.invertZ};
+    const int positions[3] = {Layout::red, Layout::green, Layout::blue};
+    plan.nearIdentity = true;
+    for (int i = 0; i < 3; ++i) {
+        const bool flipped = (inverts[i] != 0) != (c.invertAll != 0);
+        plan.scale[i] = flipped ? -1.0f : 1.0f; // h = c - 127.5, or 127.5 - c when inverted
+        plan.offset[i] = static_cast<float>(flipped ? h : -h);
+        plan.flips |= flipped ? 0xFFu << (8 * positions[i]) : 0u;
     }
-    const double uf = kFloatRoundoff, ud = kDoubleRoundoff;
-    FastPlan plan;
-    const std::array<Affine, 3> components = affineComponents(controls, Pixel::readFactor);
+    bTerm = h * 7.0 * uf * (1.0 + 7.0 * uf);
+    // 2 uf: d - floor(d) rounds when -1/2 < d < 0, and 1 - e rounds in the test.
+    aTerm = doubleKernelConstant(h) + doubleKernelPerReciprocal(h, c) * (2.0 * h / std::sqrt(3.0)) + 2.0 * uf +
+            kUnderflow;
+}
+
+// Otherwise the affine evaluation (the header comment).
+template <class Pixel> void planAffine(const VectorControls &c, FastPlan &plan, double &aTerm, double &bTerm) {
+    const double uf = kFloatRoundoff;
+    const std::array<Affine, 3> components = affineComponents(c, Pixel::readFactor);
     double errorF = 0.0;
     for (int i = 0; i < 3; ++i) {
         plan.scale[i] = static_cast<float>(components[i].scale.value);
         plan.offset[i] = static_cast<float>(components[i].offset.value);
         errorF = std::max(errorF, laneError(components[i], Pixel::maximum, plan.scale[i], plan.offset[i]));
     }
-    const double errorD = doubleKernelError(controls);
     const double h = 0.5 * static_cast<double>(Pixel::maximum);
-    plan.half = static_cast<float>(h);
-    plan.bias = plan.half;
     // The rescale: the lanes' q - bias = H v~/|v~| (1 + eta), |eta| <= 6 u (sum of squares,
     // square root, division, w, product; plus what an underflow in s can add), and
     // |v~/|v~| - v/|v|| <= 2 sqrt(3) e / |v| with 1/|v| <= (4/3)(1 + 4u) r once s >= 48 e^2 (1 + 4u).
-    // Adding the bias rounds once more, at most 2 H u (1 + eta). The double kernel's own q is
-    // within H (|n~ - n| (1 + 2u) + 4u (1 + u)) of the exact value, |n~ - n| <= 2 sqrt(3) e / |v| + 5u.
+    // Adding the bias rounds once more, at most 2 H u (1 + eta).
     const double eta = 6.0 * uf + 0x1p-60;
-    const double perReciprocal = 2.0 * std::sqrt(3.0) * (4.0 / 3.0) * (1.0 + 4.0 * uf);
-    const double bTerm = h * perReciprocal * (errorF * (1.0 + eta) + errorD * (1.0 + 2.0 * ud));
-    const double aTerm = h * (eta + 2.0 * uf * (1.0 + eta) + 5.0 * ud * (1.0 + 2.0 * ud) + 4.0 * ud * (1.0 + ud)) +
-                         2.0 * uf + kUnderflow; // the roundings of (q + 1)/2 and of 1 - e in the test
+    const double perReciprocal = (4.0 / 3.0) * (1.0 + 4.0 * uf);
+    bTerm = perReciprocal * (h * 2.0 * std::sqrt(3.0) * errorF * (1.0 + eta) + doubleKernelPerReciprocal(h, c));
+    // 2 uf: the roundings of (q + 1)/2 and of 1 - e in the test.
+    aTerm = h * (eta + 2.0 * uf * (1.0 + eta)) + doubleKernelConstant(h) + 2.0 * uf + kUnderflow;
+    plan.sMin = static_cast<float>(std::fmax(48.0 * errorF * errorF * (1.0 + 4.0 * uf), 0x1p-60) * (1.0 + 0x1p-20));
+}
+
+} // namespace fast_plan_detail
+
+// The plan for a row of 8-bit `Pixel` under `controls`.
+template <class Pixel> FastPlan fastPlanFor(const VectorControls &controls) {
+    using namespace fast_plan_detail;
+    static_assert(sizeof(typename Pixel::Channel) == 1, "the fast path decides 8-bit channels only");
+    bool tilted = false;
+    for (double t : {controls.tiltForward, controls.tiltSideways, controls.tiltUpwards}) {
+        if (!(std::isnan(t) || std::fabs(t) <= 1.0)) {
+            return {}; // outside the controls' range: the bound does not hold
+        }
+        tilted = tilted || vector_detail::tiltApplies(t);
+    }
+    FastPlan plan;
+    plan.half = static_cast<float>(0.5 * static_cast<double>(Pixel::maximum));
+    plan.bias = plan.half;
+    double aTerm = 0.0, bTerm = 0.0;
+    if (!tilted && controls.traditionalFormat == 0) {
+        planNearIdentity<Pixel>(controls, plan, aTerm, bTerm);
+    } else {
+        planAffine<Pixel>(controls, plan, aTerm, bTerm);
+    }
     const double safety = 2.0 * marginScale().load(std::memory_order_relaxed);
     plan.applies = std::isfinite(safety);
-    // Rounded up on their way to single precision, with room for the rounding of a + b r.
+    // Rounded up on their way to single precision, with room for the rounding of a + b r (and
+    // of these bounds' own double arithmetic, far smaller).
     plan.a = static_cast<float>(safety * aTerm * (1.0 + 0x1p-20));
     plan.b = static_cast<float>(safety * bTerm * (1.0 + 0x1p-20));
-    plan.sMin = static_cast<float>(std::fmax(48.0 * errorF * errorF * (1.0 + 4.0 * uf), 0x1p-60) * (1.0 + 0x1p-20));
     return plan;
 }
 

@@ -137,6 +137,9 @@ struct Avx2Float {
     KERNEL_TARGET static D mul(D a, D b) { return _mm256_mul_ps(a, b); }
     KERNEL_TARGET static D div(D a, D b) { return _mm256_div_ps(a, b); }
     KERNEL_TARGET static D max(D a, D b) { return _mm256_max_ps(a, b); }
+    KERNEL_TARGET static D sub(D a, D b) { return _mm256_sub_ps(a, b); }
+    KERNEL_TARGET static D add(D a, D b) { return _mm256_add_ps(a, b); }
+    KERNEL_TARGET static D abs(D a) { return _mm256_andnot_ps(_mm256_set1_ps(-0.0f), a); }
     KERNEL_TARGET static D sqrt(D a) { return _mm256_sqrt_ps(a); }
     // Not fused: processors with AVX2 need not have FMA.
     KERNEL_TARGET static D mulAdd(D a, D b, D c) { return _mm256_add_ps(_mm256_mul_ps(a, b), c); }
@@ -154,6 +157,12 @@ struct Avx2Float {
     }
     KERNEL_TARGET static Words kept(Words words, uint32_t mask) {
         return _mm256_and_si256(words, _mm256_set1_epi32(static_cast<int32_t>(mask)));
+    }
+    KERNEL_TARGET static Words flipped(Words words, uint32_t mask) {
+        return _mm256_xor_si256(words, _mm256_set1_epi32(static_cast<int32_t>(mask)));
+    }
+    template <int Shift> KERNEL_TARGET static Words added(Words into, Words integers) {
+        return _mm256_add_epi32(into, _mm256_slli_epi32(integers, Shift));
     }
     KERNEL_TARGET static D floorParts(D q, Words &integer) {
         const D whole = _mm256_floor_ps(q);

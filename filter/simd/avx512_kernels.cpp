@@ -139,6 +139,9 @@ struct Avx512Float {
     KERNEL_TARGET static D mul(D a, D b) { return _mm512_mul_ps(a, b); }
     KERNEL_TARGET static D div(D a, D b) { return _mm512_div_ps(a, b); }
     KERNEL_TARGET static D max(D a, D b) { return _mm512_max_ps(a, b); }
+    KERNEL_TARGET static D sub(D a, D b) { return _mm512_sub_ps(a, b); }
+    KERNEL_TARGET static D add(D a, D b) { return _mm512_add_ps(a, b); }
+    KERNEL_TARGET static D abs(D a) { return _mm512_abs_ps(a); }
     KERNEL_TARGET static D sqrt(D a) { return _mm512_sqrt_ps(a); }
     KERNEL_TARGET static D mulAdd(D a, D b, D c) { return _mm512_fmadd_ps(a, b, c); }
 
@@ -155,6 +158,12 @@ struct Avx512Float {
     }
     KERNEL_TARGET static Words kept(Words words, uint32_t mask) {
         return _mm512_and_si512(words, _mm512_set1_epi32(static_cast<int32_t>(mask)));
+    }
+    KERNEL_TARGET static Words flipped(Words words, uint32_t mask) {
+        return _mm512_xor_si512(words, _mm512_set1_epi32(static_cast<int32_t>(mask)));
+    }
+    template <int Shift> KERNEL_TARGET static Words added(Words into, Words integers) {
+        return _mm512_add_epi32(into, _mm512_slli_epi32(integers, Shift));
     }
     // The floor twice, independently: as an integer (the conversion rounds down itself) and
     // as a float for the fraction.

@@ -5,7 +5,9 @@
 // vector_rows.h, and:
 //   max(a, b);
 //   mulAdd(a, b, c): a b + c, fused or not (the bound allows two roundings);
-//   kept(words, mask): the words and-ed with a mask;
+//   kept(words, mask) and flipped(words, mask): the words and-ed, xor-ed with a mask;
+//   added<Shift>(into, integers): the integers added in at a bit position;
+//   sub, abs;
 //   floorParts(q, integer): q - floor(q), exactly, and floor(q) as 32-bit integers in `integer`;
 //   undecided(fraction[3], e, s, sMin): the bit mask of the lanes where a channel's fraction
 //   is within e of 0 or of 1, or whose squared length s is below sMin (NaN included);
@@ -64,12 +66,14 @@ inline constexpr int32_t kFallbackTrialPixels = 256;
 
 // A row's plan as registers.
 template <class F> struct FastConstants {
-    typename F::D scale[3], offset[3], half, bias, a, b, one, oneHalf;
+    typename F::D scale[3], offset[3], half, bias, a, b, one, oneHalf, unitSquare;
     float sMin;
+    uint32_t flips;
     KERNEL_INLINE explicit FastConstants(const FastPlan &plan)
         : scale{F::set1(plan.scale[0]), F::set1(plan.scale[1]), F::set1(plan.scale[2])},
           offset{F::set1(plan.offset[0]), F::set1(plan.offset[1]), F::set1(plan.offset[2])}, half(F::set1(plan.half)),
-          bias(F::set1(plan.bias)), a(F::set1(plan.a)), b(F::set1(plan.b)), one(F::set1(1.0)), oneHalf(F::set1(0.5)), sMin(plan.sMin) {}
+          bias(F::set1(plan.bias)), a(F::set1(plan.a)), b(F::set1(plan.b)), one(F::set1(1.0)), oneHalf(F::set1(0.5)),
+          unitSquare(F::set1(static_cast<double>(plan.half) * plan.half)), sMin(plan.sMin), flips(plan.flips) {}
 };
 
 // The write truncates toward zero, so -1 < q < 1 all write 0: max(q, (q + 1)/2) maps that
@@ -82,7 +86,7 @@ template <class F> KERNEL_INLINE typename F::D cells(const FastConstants<F> &k, 
 // A register of 8-bit pixels in single precision: each lane's output word (alpha as loaded),
 // and the mask of the lanes it does not decide, whose words are to be replaced.
 template <class F, class Pixel>
-KERNEL_INLINE uint32_t fastLanes(const FastConstants<F> &k, typename F::Words words, typename F::Words &out) {
+KERNEL_INLINE uint32_t affineLanes(const FastConstants<F> &k, typename F::Words words, typename F::Words &out) {
     using Layout = typename Pixel::ChannelLayout;
     using D = typename F::D;
     const D x = F::mulAdd(F::template byteAt<8 * Layout::red>(words), k.scale[0], k.offset[0]);
@@ -102,54 +106,94 @@ KERNEL_INLINE uint32_t fastLanes(const FastConstants<F> &k, typename F::Words wo
     return F::undecided(fraction, F::mulAdd(r, k.b, k.a), s, k.sMin);
 }
 
+// Without tilts, in the default format, a channel read as c' (c, or 255 - c when inverted) has
+// h = c' - 127.5 = 127.5 x, and q = c' + d with d = h t, t = (127.5^2 - S) / (rho (127.5 + rho)),
+// S = the sum of the three h^2, rho = sqrt(S). Every step up to S is exact (quarter-integers
+// below 2^16), so d carries only the last roundings, relative to d itself: d is tiny for the
+// near-unit vectors of a normal map, whose q lie that close to integers. The output is c' plus
+// floor(d), added to the byte in place (it stays within 0..254 in every decided lane).
+template <class F, class Pixel>
+KERNEL_INLINE uint32_t nearIdentityLanes(const FastConstants<F> &k, typename F::Words words, typename F::Words &out) {
+    using Layout = typename Pixel::ChannelLayout;
+    using D = typename F::D;
+    const D x = F::mulAdd(F::template byteAt<8 * Layout::red>(words), k.scale[0], k.offset[0]);
+    const D y = F::mulAdd(F::template byteAt<8 * Layout::green>(words), k.scale[1], k.offset[1]);
+    const D z = F::mulAdd(F::template byteAt<8 * Layout::blue>(words), k.scale[2], k.offset[2]);
+    const D s = F::mulAdd(z, z, F::mulAdd(x, x, F::mul(y, y)));
+    const D root = F::sqrt(s);
+    const D t = F::div(F::sub(k.unitSquare, s), F::mul(root, F::add(root, k.half)));
+    typename F::Words red, green, blue;
+    const D fraction[3] = {F::floorParts(F::mul(x, t), red), F::floorParts(F::mul(y, t), green),
+                           F::floorParts(F::mul(z, t), blue)};
+    out = F::flipped(words, k.flips);
+    out = F::template added<8 * Layout::red>(out, red);
+    out = F::template added<8 * Layout::green>(out, green);
+    out = F::template added<8 * Layout::blue>(out, blue);
+    return F::undecided(fraction, F::mulAdd(F::abs(t), k.b, k.a), s, k.sMin);
+}
+
+// The fast path over a row from its start; returns where it stopped: at the last whole
+// register, or where the row gave it up.
+template <class V, class F, class Pixel, bool NearIdentity>
+KERNEL_INLINE int32_t fastRun(const VectorControls &c, const FastConstants<F> &constants, const unsigned char *from,
+                              unsigned char *to, int32_t count) {
+    constexpr int32_t step = F::lanes;
+    constexpr std::size_t stepBytes = F::lanes * sizeof(Pixel);
+    static_assert(sizeof(Pixel) == sizeof(uint32_t), "an 8-bit pixel packs as one word");
+    PackedFallback<V, F> packed;
+    unsigned long long fallbacks = 0;
+    unsigned char *const row = to;
+    int32_t x = 0;
+    while (x + step <= count) {
+        typename F::Words out;
+        const typename F::Words words = F::loadWords(from);
+        const uint32_t undecided = NearIdentity ? nearIdentityLanes<F, Pixel>(constants, words, out)
+                                                : affineLanes<F, Pixel>(constants, words, out);
+        // Packed before the store: the row may be rendered in place.
+        const int32_t packedNow = F::pack(undecided, from, x, packed.pixels + packed.count, packed.places + packed.count);
+        packed.count += packedNow;
+        fallbacks += static_cast<unsigned long long>(packedNow);
+        F::storeWords(to, out);
+        if (packed.count >= V::lanes) {
+            renderPacked<V, F, Pixel>(c, packed, row);
+            if (packed.count >= V::lanes) {
+                renderPacked<V, F, Pixel>(c, packed, row);
+            }
+        }
+        x += step;
+        from += stepBytes;
+        to += stepBytes;
+        // Some controls put many results on an integer (a tilt of 1 or -1 can put every
+        // one there): past this share of fallbacks the double kernel alone is faster, and
+        // the rest of the row is its.
+        if (x >= kFallbackTrialPixels && fallbacks * kFallbackLimit > static_cast<unsigned long long>(x)) {
+            break;
+        }
+    }
+    // Fewer than a register's worth left: each through the scalar reference.
+    for (int32_t i = 0; i < packed.count; ++i) {
+        transformRowScalar<Pixel>(c, reinterpret_cast<const unsigned char *>(&packed.pixels[i]),
+                                  row + static_cast<std::size_t>(packed.places[i]) * sizeof(Pixel), 1);
+    }
+    fastPathTally.pixels += static_cast<unsigned long long>(x);
+    fastPathTally.fallbacks += fallbacks;
+    return x;
+}
+
 template <class V, class F, class Pixel>
 KERNEL_TARGET void transformRowFast(const VectorControls &controls, const unsigned char *from, unsigned char *to,
                                     int32_t count) {
     // A copy whose address nothing else takes, so the compiler keeps it in registers.
     const VectorControls c = controls;
     const FastPlan plan = fastPlanFor<Pixel>(c);
-    constexpr int32_t step = F::lanes;
-    constexpr std::size_t stepBytes = F::lanes * sizeof(Pixel);
     int32_t x = 0;
     if (plan.applies) {
-        static_assert(sizeof(Pixel) == sizeof(uint32_t), "an 8-bit pixel packs as one word");
         const FastConstants<F> constants(plan);
-        PackedFallback<V, F> packed;
-        unsigned long long fallbacks = 0;
-        unsigned char *const row = to;
-        while (x + step <= count) {
-            typename F::Words out;
-            const uint32_t undecided = fastLanes<F, Pixel>(constants, F::loadWords(from), out);
-            // Packed before the store: the row may be rendered in place.
-            const int32_t packedNow = F::pack(undecided, from, x, packed.pixels + packed.count, packed.places + packed.count);
-            packed.count += packedNow;
-            fallbacks += static_cast<unsigned long long>(packedNow);
-            F::storeWords(to, out);
-            if (packed.count >= V::lanes) {
-                renderPacked<V, F, Pixel>(c, packed, row);
-                if (packed.count >= V::lanes) {
-                    renderPacked<V, F, Pixel>(c, packed, row);
-                }
-            }
-            x += step;
-            from += stepBytes;
-            to += stepBytes;
-            // Some controls put many results on an integer (a tilt of 1 or -1 can put every
-            // one there): past this share of fallbacks the double kernel alone is faster, and
-            // the rest of the row is its.
-            if (x >= kFallbackTrialPixels && fallbacks * kFallbackLimit > static_cast<unsigned long long>(x)) {
-                break;
-            }
-        }
-        // Fewer than a register's worth left: each through the scalar reference.
-        for (int32_t i = 0; i < packed.count; ++i) {
-            transformRowScalar<Pixel>(c, reinterpret_cast<const unsigned char *>(&packed.pixels[i]),
-                                      row + static_cast<std::size_t>(packed.places[i]) * sizeof(Pixel), 1);
-        }
-        fastPathTally.pixels += static_cast<unsigned long long>(x);
-        fastPathTally.fallbacks += fallbacks;
+        x = plan.nearIdentity ? fastRun<V, F, Pixel, true>(c, constants, from, to, count)
+                              : fastRun<V, F, Pixel, false>(c, constants, from, to, count);
     }
-    transformRowVector<V, Pixel>(controls, from, to, count - x);
+    const std::size_t done = static_cast<std::size_t>(x) * sizeof(Pixel);
+    transformRowVector<V, Pixel>(controls, from + done, to + done, count - x);
 }
 
 // Only 8-bit rows: float output is a rounded float, not a truncated integer, and at 16 bits
