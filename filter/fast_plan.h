@@ -23,6 +23,9 @@ struct FastPlan {
     // (see fast_rows.h), with e = a + b |t|; `flips` marks the bytes of the inverted channels.
     bool nearIdentity = false;
     uint32_t flips = 0;
+    // Otherwise: a tilt near -1 pulls a component toward -1, and its q toward 0, where the
+    // lanes must treat -1 < q < 1 as one interval (fast_rows.h); a choice of speed only.
+    bool cells = false;
     float scale[3]{}, offset[3]{}; // x, y, z from red, green, blue (near identity: 127.5 x)
     float half = 0.0f, bias = 0.0f;
     float a = 0.0f, b = 0.0f, sMin = 0.0f;
@@ -227,6 +230,7 @@ template <class Pixel> FastPlan fastPlanFor(const VectorControls &controls) {
         tilted = tilted || vector_detail::tiltApplies(t);
     }
     FastPlan plan;
+    plan.cells = controls.tiltForward < -0.75 || controls.tiltSideways < -0.75 || controls.tiltUpwards < -0.75;
     plan.half = static_cast<float>(0.5 * static_cast<double>(Pixel::maximum));
     plan.bias = plan.half;
     double aTerm = 0.0, bTerm = 0.0;

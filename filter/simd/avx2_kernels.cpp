@@ -5,6 +5,7 @@
 
 #define KERNEL_TARGET __attribute__((target("avx2")))
 #include "filter/simd/vector_rows.h"
+#define FAST_TARGET __attribute__((target("avx2,fma")))
 #include "filter/simd/fast_rows.h"
 
 namespace {
@@ -133,44 +134,43 @@ struct Avx2Float {
     static constexpr int32_t lanes = 8;
     using D = __m256;
 
-    KERNEL_TARGET static D set1(double v) { return _mm256_set1_ps(static_cast<float>(v)); }
-    KERNEL_TARGET static D mul(D a, D b) { return _mm256_mul_ps(a, b); }
-    KERNEL_TARGET static D div(D a, D b) { return _mm256_div_ps(a, b); }
-    KERNEL_TARGET static D max(D a, D b) { return _mm256_max_ps(a, b); }
-    KERNEL_TARGET static D sub(D a, D b) { return _mm256_sub_ps(a, b); }
-    KERNEL_TARGET static D add(D a, D b) { return _mm256_add_ps(a, b); }
-    KERNEL_TARGET static D abs(D a) { return _mm256_andnot_ps(_mm256_set1_ps(-0.0f), a); }
-    KERNEL_TARGET static D sqrt(D a) { return _mm256_sqrt_ps(a); }
-    // Not fused: processors with AVX2 need not have FMA.
-    KERNEL_TARGET static D mulAdd(D a, D b, D c) { return _mm256_add_ps(_mm256_mul_ps(a, b), c); }
+    FAST_TARGET static D set1(double v) { return _mm256_set1_ps(static_cast<float>(v)); }
+    FAST_TARGET static D mul(D a, D b) { return _mm256_mul_ps(a, b); }
+    FAST_TARGET static D div(D a, D b) { return _mm256_div_ps(a, b); }
+    FAST_TARGET static D max(D a, D b) { return _mm256_max_ps(a, b); }
+    FAST_TARGET static D sub(D a, D b) { return _mm256_sub_ps(a, b); }
+    FAST_TARGET static D add(D a, D b) { return _mm256_add_ps(a, b); }
+    FAST_TARGET static D abs(D a) { return _mm256_andnot_ps(_mm256_set1_ps(-0.0f), a); }
+    FAST_TARGET static D sqrt(D a) { return _mm256_sqrt_ps(a); }
+    FAST_TARGET static D mulAdd(D a, D b, D c) { return _mm256_fmadd_ps(a, b, c); }
 
     // 8 bits: each pixel is one 32-bit word, channel i in bits 8i.
     using Words = __m256i;
-    KERNEL_TARGET static Words loadWords(const unsigned char *from) { return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from)); }
-    KERNEL_TARGET static void storeWords(unsigned char *to, Words words) { _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), words); }
-    template <int Shift> KERNEL_TARGET static D byteAt(Words words) {
+    FAST_TARGET static Words loadWords(const unsigned char *from) { return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from)); }
+    FAST_TARGET static void storeWords(unsigned char *to, Words words) { _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), words); }
+    template <int Shift> FAST_TARGET static D byteAt(Words words) {
         const Words shifted = Shift == 0 ? words : _mm256_srli_epi32(words, Shift);
         return _mm256_cvtepi32_ps(Shift == 24 ? shifted : _mm256_and_si256(shifted, _mm256_set1_epi32(0xFF)));
     }
-    template <int Shift> KERNEL_TARGET static Words placed(Words into, Words bytes) {
+    template <int Shift> FAST_TARGET static Words placed(Words into, Words bytes) {
         return _mm256_or_si256(into, _mm256_slli_epi32(bytes, Shift));
     }
-    KERNEL_TARGET static Words kept(Words words, uint32_t mask) {
+    FAST_TARGET static Words kept(Words words, uint32_t mask) {
         return _mm256_and_si256(words, _mm256_set1_epi32(static_cast<int32_t>(mask)));
     }
-    KERNEL_TARGET static Words flipped(Words words, uint32_t mask) {
+    FAST_TARGET static Words flipped(Words words, uint32_t mask) {
         return _mm256_xor_si256(words, _mm256_set1_epi32(static_cast<int32_t>(mask)));
     }
-    template <int Shift> KERNEL_TARGET static Words added(Words into, Words integers) {
+    template <int Shift> FAST_TARGET static Words added(Words into, Words integers) {
         return _mm256_add_epi32(into, _mm256_slli_epi32(integers, Shift));
     }
-    KERNEL_TARGET static D floorParts(D q, Words &integer) {
+    FAST_TARGET static D floorParts(D q, Words &integer) {
         const D whole = _mm256_floor_ps(q);
         integer = _mm256_cvttps_epi32(whole);
         return _mm256_sub_ps(q, whole);
     }
     // The nearest any channel comes to an integer, min(f, 1 - f), against e.
-    KERNEL_INLINE static uint32_t undecided(const D fraction[3], D e, D s, float sMin) {
+    FAST_INLINE static uint32_t undecided(const D fraction[3], D e, D s, float sMin) {
         const D one = _mm256_set1_ps(1.0f);
         D nearest = _mm256_min_ps(fraction[0], _mm256_sub_ps(one, fraction[0]));
         nearest = _mm256_min_ps(nearest, _mm256_min_ps(fraction[1], _mm256_sub_ps(one, fraction[1])));
@@ -194,7 +194,7 @@ struct Avx2Float {
         }
         return order;
     }
-    KERNEL_INLINE static int32_t pack(uint32_t lanes, const unsigned char *from, int32_t first, uint32_t *pixels,
+    FAST_INLINE static int32_t pack(uint32_t lanes, const unsigned char *from, int32_t first, uint32_t *pixels,
                                       int32_t *places) {
         static constexpr std::array<uint64_t, 256> order = packOrder();
         const __m256i permutation = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<long long>(order[lanes])));
@@ -208,4 +208,7 @@ struct Avx2Float {
 
 } // namespace
 
-RowKernels avx2RowKernels() { return fastRowKernels<Avx2, Avx2Float>(); }
+// The fast rows use FMA, which some processors with AVX2 lack.
+RowKernels avx2RowKernels() {
+    return __builtin_cpu_supports("fma") ? fastRowKernels<Avx2, Avx2Float>() : vectorRowKernels<Avx2>();
+}

@@ -21,6 +21,13 @@
 
 #include "filter/fast_plan.h"
 
+// The fast path's target: an instruction set's file may add to its KERNEL_TARGET (AVX2 adds
+// FMA, which processors with AVX2 need not have: that file checks before it uses these rows).
+#ifndef FAST_TARGET
+#define FAST_TARGET KERNEL_TARGET
+#endif
+#define FAST_INLINE FAST_TARGET inline __attribute__((always_inline))
+
 #include <cstring>
 
 namespace {
@@ -40,7 +47,7 @@ template <class V, class F> struct PackedFallback {
 
 // A register of packed pixels through the double kernel, each written back to its place.
 template <class V, class F, class Pixel>
-KERNEL_INLINE void renderPacked(const VectorControls &c, PackedFallback<V, F> &packed, unsigned char *row) {
+FAST_INLINE void renderPacked(const VectorControls &c, PackedFallback<V, F> &packed, unsigned char *row) {
     using Layout = typename Pixel::ChannelLayout;
     alignas(64) uint32_t rendered[V::lanes];
     const auto *source = reinterpret_cast<const unsigned char *>(packed.pixels);
@@ -69,7 +76,7 @@ template <class F> struct FastConstants {
     typename F::D scale[3], offset[3], half, bias, a, b, one, oneHalf, unitSquare;
     float sMin;
     uint32_t flips;
-    KERNEL_INLINE explicit FastConstants(const FastPlan &plan)
+    FAST_INLINE explicit FastConstants(const FastPlan &plan)
         : scale{F::set1(plan.scale[0]), F::set1(plan.scale[1]), F::set1(plan.scale[2])},
           offset{F::set1(plan.offset[0]), F::set1(plan.offset[1]), F::set1(plan.offset[2])}, half(F::set1(plan.half)),
           bias(F::set1(plan.bias)), a(F::set1(plan.a)), b(F::set1(plan.b)), one(F::set1(1.0)), oneHalf(F::set1(0.5)),
@@ -79,14 +86,19 @@ template <class F> struct FastConstants {
 // The write truncates toward zero, so -1 < q < 1 all write 0: max(q, (q + 1)/2) maps that
 // interval onto 0..1 and leaves q >= 1 as it is, so that its floor is the integer written and
 // its distance from an integer is never more than q's (a value just above 0 is decided too).
-template <class F> KERNEL_INLINE typename F::D cells(const FastConstants<F> &k, typename F::D q) {
-    return F::max(q, F::mulAdd(q, k.oneHalf, k.oneHalf));
+// Only rows whose q often come near 0 (FastPlan::cells) pay for it; elsewhere such a lane falls back.
+template <class F, bool Cells> FAST_INLINE typename F::D cells(const FastConstants<F> &k, typename F::D q) {
+    if constexpr (Cells) {
+        return F::max(q, F::mulAdd(q, k.oneHalf, k.oneHalf));
+    } else {
+        return q;
+    }
 }
 
 // A register of 8-bit pixels in single precision: each lane's output word (alpha as loaded),
 // and the mask of the lanes it does not decide, whose words are to be replaced.
-template <class F, class Pixel>
-KERNEL_INLINE uint32_t affineLanes(const FastConstants<F> &k, typename F::Words words, typename F::Words &out) {
+template <class F, class Pixel, bool Cells>
+FAST_INLINE uint32_t affineLanes(const FastConstants<F> &k, typename F::Words words, typename F::Words &out) {
     using Layout = typename Pixel::ChannelLayout;
     using D = typename F::D;
     const D x = F::mulAdd(F::template byteAt<8 * Layout::red>(words), k.scale[0], k.offset[0]);
@@ -96,9 +108,9 @@ KERNEL_INLINE uint32_t affineLanes(const FastConstants<F> &k, typename F::Words 
     const D r = F::div(k.one, F::sqrt(s));
     const D w = F::mul(r, k.half);
     typename F::Words red, green, blue;
-    const D fraction[3] = {F::floorParts(cells(k, F::mulAdd(x, w, k.bias)), red),
-                           F::floorParts(cells(k, F::mulAdd(y, w, k.bias)), green),
-                           F::floorParts(cells(k, F::mulAdd(z, w, k.bias)), blue)};
+    const D fraction[3] = {F::floorParts(cells<F, Cells>(k, F::mulAdd(x, w, k.bias)), red),
+                           F::floorParts(cells<F, Cells>(k, F::mulAdd(y, w, k.bias)), green),
+                           F::floorParts(cells<F, Cells>(k, F::mulAdd(z, w, k.bias)), blue)};
     out = F::kept(words, 0xFFu << (8 * Layout::alpha));
     out = F::template placed<8 * Layout::red>(out, red);
     out = F::template placed<8 * Layout::green>(out, green);
@@ -113,7 +125,7 @@ KERNEL_INLINE uint32_t affineLanes(const FastConstants<F> &k, typename F::Words 
 // near-unit vectors of a normal map, whose q lie that close to integers. The output is c' plus
 // floor(d), added to the byte in place (it stays within 0..254 in every decided lane).
 template <class F, class Pixel>
-KERNEL_INLINE uint32_t nearIdentityLanes(const FastConstants<F> &k, typename F::Words words, typename F::Words &out) {
+FAST_INLINE uint32_t nearIdentityLanes(const FastConstants<F> &k, typename F::Words words, typename F::Words &out) {
     using Layout = typename Pixel::ChannelLayout;
     using D = typename F::D;
     const D x = F::mulAdd(F::template byteAt<8 * Layout::red>(words), k.scale[0], k.offset[0]);
@@ -134,8 +146,10 @@ KERNEL_INLINE uint32_t nearIdentityLanes(const FastConstants<F> &k, typename F::
 
 // The fast path over a row from its start; returns where it stopped: at the last whole
 // register, or where the row gave it up.
-template <class V, class F, class Pixel, bool NearIdentity>
-KERNEL_INLINE int32_t fastRun(const VectorControls &c, const FastConstants<F> &constants, const unsigned char *from,
+enum class FastLanes { nearIdentity, affine, affineWithCells };
+
+template <class V, class F, class Pixel, FastLanes Lanes>
+FAST_INLINE int32_t fastRun(const VectorControls &c, const FastConstants<F> &constants, const unsigned char *from,
                               unsigned char *to, int32_t count) {
     constexpr int32_t step = F::lanes;
     constexpr std::size_t stepBytes = F::lanes * sizeof(Pixel);
@@ -147,8 +161,9 @@ KERNEL_INLINE int32_t fastRun(const VectorControls &c, const FastConstants<F> &c
     while (x + step <= count) {
         typename F::Words out;
         const typename F::Words words = F::loadWords(from);
-        const uint32_t undecided = NearIdentity ? nearIdentityLanes<F, Pixel>(constants, words, out)
-                                                : affineLanes<F, Pixel>(constants, words, out);
+        const uint32_t undecided = Lanes == FastLanes::nearIdentity
+                                       ? nearIdentityLanes<F, Pixel>(constants, words, out)
+                                       : affineLanes<F, Pixel, Lanes == FastLanes::affineWithCells>(constants, words, out);
         // Packed before the store: the row may be rendered in place.
         const int32_t packedNow = F::pack(undecided, from, x, packed.pixels + packed.count, packed.places + packed.count);
         packed.count += packedNow;
@@ -181,7 +196,7 @@ KERNEL_INLINE int32_t fastRun(const VectorControls &c, const FastConstants<F> &c
 }
 
 template <class V, class F, class Pixel>
-KERNEL_TARGET void transformRowFast(const VectorControls &controls, const unsigned char *from, unsigned char *to,
+FAST_TARGET void transformRowFast(const VectorControls &controls, const unsigned char *from, unsigned char *to,
                                     int32_t count) {
     // A copy whose address nothing else takes, so the compiler keeps it in registers.
     const VectorControls c = controls;
@@ -189,8 +204,13 @@ KERNEL_TARGET void transformRowFast(const VectorControls &controls, const unsign
     int32_t x = 0;
     if (plan.applies) {
         const FastConstants<F> constants(plan);
-        x = plan.nearIdentity ? fastRun<V, F, Pixel, true>(c, constants, from, to, count)
-                              : fastRun<V, F, Pixel, false>(c, constants, from, to, count);
+        if (plan.nearIdentity) {
+            x = fastRun<V, F, Pixel, FastLanes::nearIdentity>(c, constants, from, to, count);
+        } else if (plan.cells) {
+            x = fastRun<V, F, Pixel, FastLanes::affineWithCells>(c, constants, from, to, count);
+        } else {
+            x = fastRun<V, F, Pixel, FastLanes::affine>(c, constants, from, to, count);
+        }
     }
     const std::size_t done = static_cast<std::size_t>(x) * sizeof(Pixel);
     transformRowVector<V, Pixel>(controls, from + done, to + done, count - x);
