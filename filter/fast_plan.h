@@ -1,12 +1,13 @@
 // How an 8-bit row is evaluated in single precision, and when that evaluation decides the
 // integer the double kernel writes. docs/exact-fast-path.md derives every bound; the names
-// here are the ones it uses.
-//
-// The decode, the inversions and the tilts each map a component to an affine function of
-// itself, so together they are x = c scale + offset for each component, c its channel's count.
-// The single-precision lanes evaluate that, the squared length s, r = 1/sqrt(s), and for
-// each channel q = v w + bias with w = r half. A lane is decided when every channel's q lies
-// farther than e = a + b r from an integer and s is at least sMin; its output is then floor(q).
+// here are the ones it uses. Two evaluations, both ending in a fraction per channel that must
+// lie farther than a margin e from 0 and from 1:
+// - without tilts, in the default format, q as the channel read plus a difference d computed
+//   relative to itself (fast_rows.h), with e = a + b |t|;
+// - otherwise the decode, the inversions and the tilts, each an affine map of one component,
+//   composed: x = c scale + offset for each component, c its channel's count; then the squared
+//   length s, r = 1/sqrt(s), and for each channel q = v w + bias with w = r half, with
+//   e = a + b r, and s at least sMin.
 #pragma once
 
 #include "filter/pixel_formats.h"
