@@ -1,13 +1,11 @@
 // 8-bit rows evaluated in single precision where that provably decides the integer the
 // double kernel writes, and by the double kernel everywhere else. Included after
 // vector_rows.h by an instruction set's file, which supplies beside its double lanes V a struct
-// F of single-precision lanes with set1, add, mul, div, sqrt, the 8-bit word primitives of
-// vector_rows.h, and:
-//   max(a, b);
+// F of single-precision lanes with set1, add, sub, mul, div, sqrt, max, abs, the 8-bit word
+// primitives of vector_rows.h, and:
 //   mulAdd(a, b, c): a b + c, fused or not (the bound allows two roundings);
 //   kept(words, mask) and flipped(words, mask): the words and-ed, xor-ed with a mask;
 //   added<Shift>(into, integers): the integers added in at a bit position;
-//   sub, abs;
 //   floorParts(q, integer): q - floor(q), exactly, and floor(q) as 32-bit integers in `integer`;
 //   undecided(fraction[3], e, s, sMin): the bit mask of the lanes where a channel's fraction
 //   is within e of 0 or of 1, or whose squared length s is below sMin (NaN included);

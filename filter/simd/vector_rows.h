@@ -74,17 +74,12 @@ KERNEL_INLINE typename V::D decodeLanes(typename V::D channel, int32_t invert, i
     return V::sub(V::mul(unit, V::set1(2.0)), one);
 }
 
-// The squared length and the reciprocal length the rescale used, for a caller that asks.
-template <class V> struct LengthTerms {
-    typename V::D s, r;
-};
-
 // Red, green and blue as stored in; out, the encoded unit vector, (v + 1) 0.5, scaled for the
 // write: an integer channel's write multiplies by its maximum, and (v + 1) 0.5 MAX equals
 // (v + 1) (0.5 MAX) because halving v + 1 is exact for every v the steps before can give.
 template <class V, class Pixel>
 KERNEL_INLINE void transformLanes(const VectorControls &c, typename V::D &red, typename V::D &green,
-                                  typename V::D &blue, LengthTerms<V> *length = nullptr) {
+                                  typename V::D &blue) {
     using D = typename V::D;
     const D one = V::set1(1.0);
     D x, y, z;
@@ -126,9 +121,6 @@ KERNEL_INLINE void transformLanes(const VectorControls &c, typename V::D &red, t
     // denormal, which a host's denormals-are-zero mode would flush: they come from channels
     // of at least 2^-149 through a few steps that shrink by at most 2^-53 each).
     const D r = V::div(one, V::sqrtWhere(scaled, s, one));
-    if (length != nullptr) {
-        *length = {s, r};
-    }
     x = V::mul(x, r);
     y = V::mul(y, r);
     z = V::mul(z, r);
