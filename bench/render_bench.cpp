@@ -28,6 +28,8 @@
 #include "embedhost/world.h"
 #include "ofxsim/host_sim.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,6 +38,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -70,6 +73,43 @@ void fillRandomly(embedhost::World &world) {
             for (int32_t i = 0; i < world.layer().width * bytesPerPixel; ++i) {
                 bytes[i] = static_cast<unsigned char>(random());
             }
+        }
+    }
+}
+
+// An 8-bit normal map as users have them: round bumps on flat ground (whose normal,
+// 128, 128, 255, covers most of the frame), the normals from the height's slopes, rounded.
+void fillWithANormalMap(embedhost::World &world) {
+    const int32_t width = world.layer().width, height = world.layer().height;
+    std::vector<float> ground(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0.0f);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    for (int bump = 0; bump < 300; ++bump) {
+        const float cx = unit(random) * static_cast<float>(width), cy = unit(random) * static_cast<float>(height);
+        const float radius = 20.0f + unit(random) * 120.0f, rise = (unit(random) - 0.5f) * radius;
+        for (int32_t y = std::max(0, static_cast<int32_t>(cy - radius)); y < std::min(height, static_cast<int32_t>(cy + radius)); ++y) {
+            for (int32_t x = std::max(0, static_cast<int32_t>(cx - radius)); x < std::min(width, static_cast<int32_t>(cx + radius)); ++x) {
+                const float d = ((static_cast<float>(x) - cx) * (static_cast<float>(x) - cx) +
+                                 (static_cast<float>(y) - cy) * (static_cast<float>(y) - cy)) / (radius * radius);
+                if (d < 1.0f) {
+                    ground[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] +=
+                        rise * (1.0f - d) * (1.0f - d);
+                }
+            }
+        }
+    }
+    auto at = [&](int32_t x, int32_t y) {
+        return static_cast<double>(ground[static_cast<std::size_t>(std::clamp(y, 0, height - 1)) * static_cast<std::size_t>(width) +
+                                          static_cast<std::size_t>(std::clamp(x, 0, width - 1))]);
+    };
+    auto encoded = [](double component) { return static_cast<unsigned char>(std::lround((component + 1.0) * 127.5)); };
+    for (int32_t y = 0; y < height; ++y) {
+        auto *pixels = world.channels<unsigned char>(0, y);
+        for (int32_t x = 0; x < width; ++x) {
+            const double dx = 0.5 * (at(x + 1, y) - at(x - 1, y)), dy = 0.5 * (at(x, y + 1) - at(x, y - 1));
+            const double length = std::sqrt(dx * dx + dy * dy + 1.0);
+            const unsigned char argb[4] = {255, encoded(-dx / length), encoded(-dy / length), encoded(1.0 / length)};
+            std::memcpy(pixels + 4 * x, argb, 4);
         }
     }
 }
@@ -118,10 +158,10 @@ void frameThroughTheModule(PF_FilterProc entry, int depth, int runs, int threads
     }
 }
 
-template <class Pixel> void kernelOnOneThread(int runs) {
+template <class Pixel> void kernelOnOneThread(int runs, void (*fill)(embedhost::World &) = fillRandomly) {
     const int depth = static_cast<int>(sizeof(typename Pixel::Channel)) * 8;
     embedhost::World source({kWidth, kHeight, depth}), output({kWidth, kHeight, depth});
-    fillRandomly(source);
+    fill(source);
     CorvanthisHost host("bench", "bench", "bench");
     using View = PixelArray<Pixel, 0, 0>;
     ZephyrineFilter<View, CorvanthisHost> filter(&host);
@@ -318,6 +358,8 @@ int main(int argc, char **argv) {
     kernelOnOneThread<Pixel8>(runs);
     kernelOnOneThread<Pixel16>(runs);
     kernelOnOneThread<Pixel32>(runs);
+    std::printf("the kernel alone, one thread, a 3840x2160 normal map (bumps on flat ground):\n");
+    kernelOnOneThread<Pixel8>(runs, fillWithANormalMap);
     std::printf("a 16x16 frame, 8 bits, %d renders per run:\n", 20000);
     tinyFrame(runs);
     std::printf("3840x2160 through the OpenFX plug-in against the module, timed in turn, %d threads:\n", threads);
