@@ -70,7 +70,7 @@ inline Carried decodeBound(const VectorControls &c, double u, double kappa) {
         return {product + u * (1.0 + product), 1.0};                // minus 1
     }
     double unit = kappa + u * (1.0 + kappa); // c f, at most 1
-    unit += 2.0 * u * (1.0 + unit);          // up to two reflections 1 - unit, each rounded
+    unit += 2.0 * u * (1.0 + unit) * (1.0 + u); // up to two reflections 1 - unit, each rounded
     const double doubled = 2.0 * unit;       // times 2: exact
     return {doubled + u * (1.0 + doubled), 1.0};
 }
@@ -162,18 +162,20 @@ inline double laneError(const Affine &v, double cMax, float scale, float offset)
            kUnderflow;
 }
 
-// The double kernel's q is within H (|n~ - n| (1 + 2u) + 4u (1 + u)) of the exact value, with
+// The double kernel's q is within H (|n~ - n| (1 + u)^2 + 4u (1 + u)) of the exact value, with
 // |n~ - n| <= 2 sqrt(3) e / |v| + 5u: the part that does not grow with 1/|v|, and its factor.
 inline double doubleKernelConstant(double h) {
     const double ud = kDoubleRoundoff;
-    return h * (5.0 * ud * (1.0 + 2.0 * ud) + 4.0 * ud * (1.0 + ud));
+    return h * (5.0 * ud * (1.0 + ud) * (1.0 + ud) + 4.0 * ud * (1.0 + ud));
 }
 inline double doubleKernelPerReciprocal(double h, const VectorControls &c) {
-    return h * 2.0 * std::sqrt(3.0) * doubleKernelError(c) * (1.0 + 2.0 * kDoubleRoundoff);
+    return h * 2.0 * std::sqrt(3.0) * doubleKernelError(c) * (1.0 + kDoubleRoundoff) * (1.0 + kDoubleRoundoff);
 }
 
-// Near identity: d = h t carries six roundings relative to itself (the square root, 127.5 + its
-// value, their product, the quotient, the product with h), so |d~ - d| <= 7u (1 + 7u) H |t~|.
+// Near identity: d = h t carries five roundings relative to itself (the square root, 127.5 + its
+// value, their product, the quotient, the product with h), the square root's entering twice: six
+// factors, (1 + u)^2/(1 - u)^4 - 1 <= 6u (1 + 6u); with |t| <= |t~| (1 + 6u),
+// |d~ - d| <= 7u (1 + 7u) H |t~|.
 // The double kernel's 1/|v| = 255/sqrt(N) is at most 255/sqrt(3): N, a sum of three odd squares,
 // is at least 3.
 template <class Pixel> void planNearIdentity(const VectorControls &c, FastPlan &plan, double &aTerm, double &bTerm) {
