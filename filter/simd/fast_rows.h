@@ -93,16 +93,26 @@ template <class F, bool Cells> FAST_INLINE typename F::D cells(const FastConstan
     }
 }
 
+// A register's three components, c scale + offset from red, green and blue, and the sum of
+// their squares.
+template <class F, class Pixel>
+FAST_INLINE typename F::D componentsOf(const FastConstants<F> &k, typename F::Words words, typename F::D &x,
+                                       typename F::D &y, typename F::D &z) {
+    using Layout = typename Pixel::ChannelLayout;
+    x = F::mulAdd(F::template byteAt<8 * Layout::red>(words), k.scale[0], k.offset[0]);
+    y = F::mulAdd(F::template byteAt<8 * Layout::green>(words), k.scale[1], k.offset[1]);
+    z = F::mulAdd(F::template byteAt<8 * Layout::blue>(words), k.scale[2], k.offset[2]);
+    return F::mulAdd(z, z, F::mulAdd(x, x, F::mul(y, y)));
+}
+
 // A register of 8-bit pixels in single precision: each lane's output word (alpha as loaded),
 // and the mask of the lanes it does not decide, whose words are to be replaced.
 template <class F, class Pixel, bool Cells>
 FAST_INLINE uint32_t affineLanes(const FastConstants<F> &k, typename F::Words words, typename F::Words &out) {
     using Layout = typename Pixel::ChannelLayout;
     using D = typename F::D;
-    const D x = F::mulAdd(F::template byteAt<8 * Layout::red>(words), k.scale[0], k.offset[0]);
-    const D y = F::mulAdd(F::template byteAt<8 * Layout::green>(words), k.scale[1], k.offset[1]);
-    const D z = F::mulAdd(F::template byteAt<8 * Layout::blue>(words), k.scale[2], k.offset[2]);
-    const D s = F::mulAdd(z, z, F::mulAdd(x, x, F::mul(y, y)));
+    D x, y, z;
+    const D s = componentsOf<F, Pixel>(k, words, x, y, z);
     const D r = F::div(k.one, F::sqrt(s));
     const D w = F::mul(r, k.half);
     typename F::Words red, green, blue;
@@ -126,10 +136,8 @@ template <class F, class Pixel>
 FAST_INLINE uint32_t nearIdentityLanes(const FastConstants<F> &k, typename F::Words words, typename F::Words &out) {
     using Layout = typename Pixel::ChannelLayout;
     using D = typename F::D;
-    const D x = F::mulAdd(F::template byteAt<8 * Layout::red>(words), k.scale[0], k.offset[0]);
-    const D y = F::mulAdd(F::template byteAt<8 * Layout::green>(words), k.scale[1], k.offset[1]);
-    const D z = F::mulAdd(F::template byteAt<8 * Layout::blue>(words), k.scale[2], k.offset[2]);
-    const D s = F::mulAdd(z, z, F::mulAdd(x, x, F::mul(y, y)));
+    D x, y, z;
+    const D s = componentsOf<F, Pixel>(k, words, x, y, z);
     const D root = F::sqrt(s);
     const D t = F::div(F::sub(k.unitSquare, s), F::mul(root, F::add(root, k.half)));
     typename F::Words red, green, blue;
