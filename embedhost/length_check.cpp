@@ -9,8 +9,9 @@
 namespace embedhost {
 
 double unitChannel(const ImagePixels &pixels, std::size_t pixel, int channel) {
-    const std::size_t at = (pixel * static_cast<std::size_t>(pixels.layout.stride) + static_cast<std::size_t>(channel)) *
-                           static_cast<std::size_t>(pixels.depth / 8);
+    const std::size_t at =
+        (pixel * static_cast<std::size_t>(pixels.layout.stride) + static_cast<std::size_t>(channel)) *
+        static_cast<std::size_t>(pixels.depth / 8);
     if (pixels.depth == 8) {
         return pixels.data[at] / 255.0;
     }
@@ -31,14 +32,29 @@ Decoded decodeVector(double red, double green, double blue, bool traditional) {
     return {red * 2.0 - 1.0, green * 2.0 - 1.0, blue * 2.0 - 1.0};
 }
 
-double codeValueAt(int storedDepth) {
-    if (storedDepth == 8) {
-        return 1.0 / 255.0;
+double channelTolerance(ChannelStorage storage) {
+    if (storage.floating) {
+        // Rendered at 32 bits: the double result rounded to float (2^-25 below 1, taken as 2^-24),
+        // then half's own rounding (2^-12 below 1) where the file holds half.
+        return storage.bits <= 16 ? 0x1p-24 + 0x1p-12 : 0x1p-24;
     }
-    return storedDepth == 16 ? 1.0 / 32768.0 + 0.5 / 65535.0 : 1.0 / 1024.0;
+    if (storage.bits <= 8) {
+        return 1.0 / 255.0; // rendered at 8 bits: truncated, less than one step
+    }
+    // Rendered at 16 bits: truncated at the effect's 32768, rounded to the file's 65535; a file
+    // of fewer bits adds a step of its own depth for its conversion and one 65535th for the
+    // conversion back when it is read.
+    const double sixteen = 1.0 / 32768.0 + 0.5 / 65535.0;
+    return storage.bits >= 16 ? sixteen : sixteen + 1.0 / 65535.0 + 1.0 / ((1 << storage.bits) - 1);
 }
 
-LengthStats measureLengths(const ImagePixels &pixels, double codeValue, bool traditional) {
+double offLengthLimit(double channelTolerance, bool traditional) {
+    // The length itself is computed in double: a relative 2^-40 covers its rounding many times.
+    return (traditional ? 1.0 : 2.0) * std::sqrt(3.0) * channelTolerance * (1.0 + 0x1p-40);
+}
+
+LengthStats measureLengths(const ImagePixels &pixels, double channelTolerance, bool traditional) {
+    const double limit = offLengthLimit(channelTolerance, traditional);
     LengthStats stats;
     stats.pixels = pixels.count;
     if (stats.pixels == 0) {
@@ -54,17 +70,8 @@ LengthStats measureLengths(const ImagePixels &pixels, double codeValue, bool tra
         stats.minimum = std::min(stats.minimum, length);
         stats.maximum = std::max(stats.maximum, length);
         sum += length;
-        if (!(length > 0.0) || !std::isfinite(length)) {
+        if (!(std::fabs(length - 1.0) <= limit)) {
             ++off;
-            continue;
-        }
-        const double unit[3] = {v.x / length, v.y / length, v.z / length};
-        for (int c = 0; c < 3; ++c) {
-            const double ideal = traditional ? unit[c] : (unit[c] + 1.0) * 0.5;
-            if (std::fabs(channels[c] - ideal) > codeValue) {
-                ++off;
-                break;
-            }
         }
     }
     stats.mean = sum / static_cast<double>(stats.pixels);

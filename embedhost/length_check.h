@@ -12,7 +12,7 @@ struct LengthStats {
     double minimum = 0.0;
     double mean = 0.0;
     double maximum = 0.0;
-    double offShare = 0.0; // pixels more than one code value from their normalised encoding
+    double offShare = 0.0; // pixels whose length is further from 1 than the effect's own output can be
     std::size_t pixels = 0;
 };
 
@@ -33,12 +33,24 @@ Decoded decodeVector(double red, double green, double blue, bool traditional);
 // A channel (0 red, 1 green, 2 blue) of a pixel at unit scale (the image's: 16-bit white is 65535).
 double unitChannel(const ImagePixels &pixels, std::size_t pixel, int channel);
 
-// One code value at unit scale for an image stored at a depth. A 16-bit image holds 65535
-// steps but the effect works in 32768, so its step there is the effect's, plus the image's
-// own rounding; float images get a tolerance of 1/1024.
-double codeValueAt(int storedDepth);
+// How an image stores its channels: integers of `bits` (8 to 16, the file's own depth, so 10
+// for a 10-bit DPX read as 16-bit), or floating point (`bits` 16 for half, 32 for float).
+struct ChannelStorage {
+    bool floating = false;
+    int bits = 8;
+};
 
-// `codeValue`: the tolerance, from codeValueAt of the depth the pixels were stored at.
-LengthStats measureLengths(const ImagePixels &pixels, double codeValue, bool traditional);
+// The most a channel the effect wrote at the storage's natural depth (8-bit at 8, other
+// integers at 16, floating point at 32), once stored that way, can differ from the exact
+// encoding of its unit vector at unit scale.
+double channelTolerance(ChannelStorage storage);
+
+// A pixel is off when its length is further from 1 than a vector whose channels are each at
+// most `channelTolerance` from a unit vector's encoding can be: sqrt(3) times the tolerance,
+// doubled where the decode doubles (not in traditional format). So what the effect itself
+// wrote is never off.
+LengthStats measureLengths(const ImagePixels &pixels, double channelTolerance, bool traditional);
+// That limit on | |v| - 1 |.
+double offLengthLimit(double channelTolerance, bool traditional);
 
 } // namespace embedhost

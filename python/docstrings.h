@@ -92,11 +92,12 @@ copied). traditional_format: decode the channels as render() does with it.
 
 Returns a LengthCheck with the figures zephyrine-render --check prints:
   minimum, mean, maximum  of |v|, the decoded vectors' lengths
-  off_share               the FRACTION (0..1, not percent) of pixels more
-                          than one code value from their normalised encoding
-                          (a code value: 1/255 for uint8, the effect's 1/32768
-                          plus the array's own rounding for uint16, 1/1024
-                          for float32)
+  off_share               the FRACTION (0..1, not percent) of pixels whose
+                          | |v| - 1 | is more than render() itself can leave:
+                          2 sqrt(3) times a channel's tolerance, which is
+                          1/255 for uint8 (truncation), 1/32768 + 0.5/65535
+                          for uint16 (truncation and the mapping to 65535),
+                          2^-24 for float32 (halved in traditional format)
   pixels                  the number of pixels
   worst_error             the largest | |v| - 1 | found
 
@@ -104,7 +105,7 @@ Raises TypeError and ValueError as render() does.)";
 
 inline constexpr const char *kLengthCheckDoc =
     R"(What check() found: minimum, mean and maximum of |v|, off_share (a fraction, 0..1, of
-pixels more than one code value from their normalised encoding), pixels, and worst_error
+pixels further from unit length than render()'s own output can be), pixels, and worst_error
 (the largest | |v| - 1 |).)";
 
 inline constexpr const char *kAboutDoc =

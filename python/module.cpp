@@ -56,7 +56,8 @@ py::array render(const py::object &image, double tiltForward, double tiltSideway
 embedhost::LengthStats check(const py::object &image, bool traditional) {
     const ImageArgument input = readImage(image);
     const py::gil_scoped_release unlocked;
-    return embedhost::measureLengths(input.view.pixels(), embedhost::codeValueAt(input.view.depth), traditional);
+    return embedhost::measureLengths(
+        input.view.pixels(), embedhost::channelTolerance({input.view.depth == 32, input.view.depth}), traditional);
 }
 
 std::string about() {
