@@ -5,14 +5,14 @@
 
 #include "platform/module.h"
 
-#include <csignal>
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <signal.h>
 
 namespace {
 
-void onInterrupt(int) { cli::requestStop(); }
+void onStop(int) { cli::requestStop(); }
 
 // The module beside the tool (a build), else where the package installs it beside bin/.
 std::string modulePath(const cli::Options &options) {
@@ -34,11 +34,24 @@ int main(int argc, char **argv) {
         return 2;
     }
     const cli::Options &options = parsed.options;
-    if (options.help) {
-        std::cout << cli::kUsage << "\n" << cli::kHelp;
+    if (options.version) {
+        std::cout << cli::versionText() << "\n";
         return 0;
     }
-    std::signal(SIGINT, onInterrupt);
+    if (options.help) {
+        std::cout << cli::helpText();
+        return 0;
+    }
+    // Ctrl-C, a scheduler's or service manager's stop and a closed terminal all end the run the
+    // same way: the files in flight finish. sigaction keeps the handler installed for a second
+    // signal, and SA_RESTART keeps file reads from failing with EINTR.
+    struct sigaction stop = {};
+    stop.sa_handler = onStop;
+    stop.sa_flags = SA_RESTART;
+    sigemptyset(&stop.sa_mask);
+    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(number, &stop, nullptr);
+    }
     try {
         if (options.demo) {
             return cli::runDemo(options.demoDir, modulePath(options), std::cout);

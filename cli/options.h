@@ -19,6 +19,7 @@ struct Options {
     std::string outdir;    // --outdir: outputs keep the inputs' names
     std::optional<std::vector<int>> frames;
     int depth = 0;         // 0: the file decides
+    std::string part;      // --part: the part (subimage) to render, by index or name; empty: the first
     bool noClobber = false;
     bool inPlace = false;
     bool quiet = false;
@@ -31,6 +32,7 @@ struct Options {
     int jobs = 0;          // files at once; 0: one per hardware thread
     std::optional<std::size_t> maxMemory; // unset: what the system has available
     bool help = false;
+    bool version = false;
 };
 
 struct ParseResult {
@@ -41,6 +43,11 @@ struct ParseResult {
 ParseResult parseOptions(const std::vector<std::string> &arguments);
 
 extern const char *const kUsage;
-extern const char *const kHelp;
+
+// The usage lines, then every option by group with what it does, exit status and examples.
+std::string helpText();
+
+// "zephyrine-render 1.0.0".
+std::string versionText();
 
 } // namespace cli
