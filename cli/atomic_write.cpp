@@ -1,7 +1,5 @@
 #include "cli/atomic_write.h"
 
-#include "cli/picture.h"
-
 #include <filesystem>
 #include <system_error>
 
@@ -14,48 +12,73 @@ std::string temporaryPathFor(const std::filesystem::path &target) {
         .string();
 }
 
-} // namespace
-
-OIIO::TypeDesc typeForDepth(int depth) {
-    return depth == 8 ? OIIO::TypeDesc::UINT8 : depth == 16 ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::FLOAT;
+// Pixels are data: never premultiplied, never dithered on the way to fewer bits.
+OIIO::ImageSpec asData(OIIO::ImageSpec spec) {
+    spec.attribute("oiio:UnassociatedAlpha", 1);
+    spec.attribute("oiio:dither", 0);
+    return spec;
 }
 
-void writeAtomically(const std::string &path, OIIO::ImageSpec spec,
-                     const std::function<bool(OIIO::ImageOutput &)> &writePixels) {
-    const std::filesystem::path target(path);
-    auto output = OIIO::ImageOutput::create(path);
-    if (!output) {
-        throw FileError("no image format for this name: " + OIIO::geterror());
+} // namespace
+
+PartialFile::PartialFile(const std::string &path) : target_(path), partial_(temporaryPathFor(path)) {
+    output_ = OIIO::ImageOutput::create(path);
+    if (!output_) {
+        throw OutputError("no image format for this name: " + OIIO::geterror());
     }
     // An output pattern may name a folder that is not there yet (one per shot, say).
+    const std::filesystem::path target(path);
     if (target.has_parent_path()) {
         std::error_code error;
         std::filesystem::create_directories(target.parent_path(), error);
         if (error) {
-            throw FileError("cannot create its folder: " + error.message());
+            throw OutputError("cannot create its folder: " + error.message());
         }
     }
-    spec.attribute("oiio:UnassociatedAlpha", 1);
-    spec.attribute("oiio:dither", 0);
-    const std::string partial = temporaryPathFor(target);
-    const auto fail = [&](const std::string &reason) {
+}
+
+PartialFile::~PartialFile() {
+    if (opened_) {
+        output_->close();
         std::error_code ignored;
-        std::filesystem::remove(partial, ignored);
-        throw FileError(reason);
-    };
-    if (!output->open(partial, spec)) {
-        fail("cannot write it: " + output->geterror());
+        std::filesystem::remove(partial_, ignored);
     }
-    const bool written = writePixels(*output);
-    const bool closed = output->close();
-    if (!written || !closed) {
-        fail("cannot write it: " + output->geterror());
+}
+
+void PartialFile::open(std::vector<OIIO::ImageSpec> parts) {
+    for (OIIO::ImageSpec &part : parts) {
+        part = asData(part);
     }
+    opened_ = true;
+    check(output_->open(partial_, static_cast<int>(parts.size()), parts.data()));
+}
+
+void PartialFile::openNext(OIIO::ImageSpec spec, OIIO::ImageOutput::OpenMode mode) {
+    check(output_->open(partial_, asData(spec), mode));
+}
+
+void PartialFile::check(bool written) {
+    if (!written) {
+        throw OutputError("cannot write it: " + output_->geterror());
+    }
+}
+
+void PartialFile::commit() {
+    check(output_->close());
     std::error_code error;
-    std::filesystem::rename(partial, target, error);
+    std::filesystem::rename(partial_, target_, error);
     if (error) {
-        fail("cannot put it in place: " + error.message());
+        throw OutputError("cannot put it in place: " + error.message());
     }
+    opened_ = false;
+}
+
+void writeAtomically(const std::string &path, const OIIO::ImageSpec &spec,
+                     const std::function<bool(OIIO::ImageOutput &)> &writePixels) {
+    PartialFile file(path);
+    file.open({spec});
+    file.check(writePixels(file.output()));
+    file.commit();
 }
 
 } // namespace cli

@@ -1,18 +1,19 @@
 #include "cli/batch.h"
 
-#include "embedhost/effect_instance.h"
+#include "cli/atomic_write.h"
+#include "cli/file_render.h"
 #include "cli/frame_list.h"
-#include "cli/pixel_rows.h"
+#include "cli/image_file.h"
 #include "cli/memory_budget.h"
-#include "cli/picture.h"
-#include "cli/world_files.h"
+#include "cli/pixel_rows.h"
+#include "embedhost/effect_instance.h"
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iomanip>
+#include <map>
 #include <mutex>
 #include <sched.h>
 #include <sstream>
@@ -26,10 +27,6 @@ namespace {
 std::atomic<bool> stopRequested{false};
 
 namespace fs = std::filesystem;
-
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // The hardware threads this process may run on: a farm task's allocation, not the whole node.
 std::size_t usableHardwareThreads() {
@@ -119,29 +116,42 @@ public:
         for (std::thread &worker : workers) {
             worker.join();
         }
+        // Jobs finish in any order; the summary names them in the order they were given.
+        std::sort(failed_.begin(), failed_.end());
+        std::sort(overLimit_.begin(), overLimit_.end());
+        summarise();
         if (stopRequested.load()) {
             err_ << "zephyrine-render: interrupted; " << done_ << " of " << jobs_.size() << " files done\n";
             return 130;
         }
-        return status_;
+        return failed_.empty() && overLimit_.empty() ? 0 : 1;
     }
 
 private:
+    // What became of one file: lines for standard output and standard error, and its figures.
+    struct Outcome {
+        std::string out, err;
+        double megapixels = 0.0, renderSeconds = 0.0;
+        bool failed = false;
+        std::optional<double> overLimit; // its off share, when above --fail-above
+    };
+
     void work(embedhost::EffectInstance *runner) {
         std::size_t heldWorlds = 0; // the budget taken by the host's worlds this worker keeps
         for (std::size_t next; !stopRequested.load() && (next = nextJob_++) < jobs_.size();) {
             const Job &job = jobs_[next];
             std::string concerned = job.input; // the file an error message names
-            std::string message;
-            double megapixels = 0.0, renderSeconds = 0.0;
+            Outcome outcome;
             try {
-                process(job, runner, heldWorlds, concerned, message, megapixels, renderSeconds);
+                process(job, runner, heldWorlds, concerned, outcome);
+            } catch (const OutputError &error) {
+                outcome.err += "zephyrine-render: " + job.output + ": " + error.what() + "\n";
+                outcome.failed = true;
             } catch (const std::exception &error) {
-                message = "zephyrine-render: " + concerned + ": " + error.what() + "\n";
-                const std::lock_guard<std::mutex> lock(mutex_);
-                status_ = 1;
+                outcome.err += "zephyrine-render: " + concerned + ": " + error.what() + "\n";
+                outcome.failed = true;
             }
-            finish(message, megapixels, renderSeconds);
+            finish(next, outcome);
         }
         if (runner != nullptr) {
             runner->dropWorlds();
@@ -150,10 +160,10 @@ private:
     }
 
     void process(const Job &job, embedhost::EffectInstance *runner, std::size_t &heldWorlds, std::string &concerned,
-                 std::string &message, double &megapixels, double &renderSeconds) {
+                 Outcome &outcome) {
         if (!options_.check && options_.noClobber && fs::exists(job.output)) {
             if (!options_.quiet) {
-                message = "zephyrine-render: " + job.output + ": exists, skipped\n";
+                outcome.err = "zephyrine-render: " + job.output + ": exists, skipped\n";
             }
             return;
         }
@@ -161,50 +171,46 @@ private:
             concerned = job.output;
             throw FileError("is the input itself; give --in-place to write over it");
         }
-        const auto decodeStart = Clock::now();
-        ImageFile file(job.input);
+        ImageFile file(job.input, options_.part);
         const OIIO::ImageSpec &spec = file.spec();
         if (options_.check) {
-            const int depth = file.depthFor(0);
-            const std::size_t bytes = file.pictureBytes(depth);
-            refuseIfTooLarge(spec, depth, bytes);
-            budget_.acquire(bytes); // a checking worker holds nothing while it waits
-            const struct Release {
-                MemoryBudget &budget;
-                std::size_t bytes;
-                ~Release() { budget.release(bytes); }
-            } release{budget_, bytes};
-            const embedhost::LengthStats stats = measureLengths(file.decode(depth), options_.controls.traditional);
-            message = checkLine(job.input, stats);
-            if (options_.failAbove && stats.offShare > *options_.failAbove) {
-                const std::lock_guard<std::mutex> lock(mutex_);
-                status_ = 1;
-            }
+            check(file, job, outcome);
             return;
         }
         const int depth = file.depthFor(options_.depth);
         const std::size_t worldBytes = embedhost::EffectInstance::worldBytes(spec.width, spec.height, depth);
-        refuseIfTooLarge(spec, depth, worldBytes);
+        refuseIfTooLarge(spec, depth, worldBytes + file.largestCopyBytes());
         takeWorlds(*runner, heldWorlds, spec, depth, worldBytes);
-        embedhost::World &source = runner->sourceFor(spec.width, spec.height, depth);
-        decodeIntoWorld(file, depth, source);
-        const double decodeSeconds = secondsSince(decodeStart);
-
-        const auto renderStart = Clock::now();
-        runner->renderWorlds();
-        renderSeconds = secondsSince(renderStart);
-
-        concerned = job.output;
-        const auto encodeStart = Clock::now();
-        writeFromWorld(job.output, spec, depth, runner->output());
-        const double encodeSeconds = secondsSince(encodeStart);
-        megapixels = static_cast<double>(spec.width) * spec.height / 1e6;
+        const FileRender rendered = renderFile(file, job.output, depth, *runner);
+        for (const std::string &loss : rendered.losses) {
+            outcome.err += "zephyrine-render: warning: " + job.output + ": " + loss + "\n";
+        }
+        outcome.megapixels = rendered.megapixels;
+        outcome.renderSeconds = rendered.renderSeconds;
         if (options_.time) {
             std::ostringstream line;
-            line << job.input << ": decode " << std::fixed << std::setprecision(1) << decodeSeconds * 1e3
-                 << " ms, render " << renderSeconds * 1e3 << " ms (" << megapixels / renderSeconds
-                 << " megapixels per second), encode " << encodeSeconds * 1e3 << " ms\n";
-            message = line.str();
+            line << job.input << ": decode " << std::fixed << std::setprecision(1) << rendered.decodeSeconds * 1e3
+                 << " ms, render " << rendered.renderSeconds * 1e3 << " ms ("
+                 << rendered.megapixels / rendered.renderSeconds << " megapixels per second), encode "
+                 << rendered.encodeSeconds * 1e3 << " ms\n";
+            outcome.out = line.str();
+        }
+    }
+
+    void check(ImageFile &file, const Job &job, Outcome &outcome) {
+        const int depth = file.depthFor(0);
+        const std::size_t bytes = file.pictureBytes(depth);
+        refuseIfTooLarge(file.spec(), depth, bytes);
+        budget_.acquire(bytes); // a checking worker holds nothing while it waits
+        const struct Release {
+            MemoryBudget &budget;
+            std::size_t bytes;
+            ~Release() { budget.release(bytes); }
+        } release{budget_, bytes};
+        const embedhost::LengthStats stats = measureLengths(file.decode(depth), options_.controls.traditional);
+        outcome.out = checkLine(job.input, stats);
+        if (options_.failAbove && stats.offShare > *options_.failAbove) {
+            outcome.overLimit = stats.offShare;
         }
     }
 
@@ -228,13 +234,41 @@ private:
         heldWorlds = worldBytes;
     }
 
-    void finish(const std::string &message, double megapixels, double renderSeconds) {
+    void finish(std::size_t job, const Outcome &outcome) {
         const std::lock_guard<std::mutex> lock(mutex_);
-        (message.rfind("zephyrine-render: ", 0) == 0 ? err_ : out_) << message << std::flush;
+        out_ << outcome.out << std::flush;
+        err_ << outcome.err << std::flush;
         ++done_;
-        megapixels_ += megapixels;
-        renderSeconds_ += renderSeconds;
+        if (outcome.failed) {
+            failed_.push_back(job);
+        }
+        if (outcome.overLimit) {
+            overLimit_.emplace_back(job, *outcome.overLimit);
+        }
+        megapixels_ += outcome.megapixels;
+        renderSeconds_ += outcome.renderSeconds;
         bar_.update(done_, megapixels_, renderSeconds_);
+    }
+
+    // The lines that close a run that did not do everything: what failed, what is over the limit.
+    void summarise() {
+        if (!overLimit_.empty()) {
+            std::ostringstream line;
+            line << "zephyrine-render: " << overLimit_.size() << " of " << jobs_.size()
+                 << " files are off-length above --fail-above " << *options_.failAbove * 100.0 << "%:";
+            for (const auto &[job, share] : overLimit_) {
+                line << " " << jobs_[job].input << " (" << std::fixed << std::setprecision(2) << share * 100.0 << "%)";
+            }
+            err_ << line.str() << "\n";
+        }
+        if (!failed_.empty()) {
+            err_ << "zephyrine-render: " << done_ - failed_.size() << " of " << jobs_.size() << " files done; "
+                 << failed_.size() << " failed:";
+            for (const std::size_t job : failed_) {
+                err_ << " " << jobs_[job].input;
+            }
+            err_ << "\n";
+        }
     }
 
     const Options &options_;
@@ -246,8 +280,9 @@ private:
     std::mutex mutex_; // the streams, the bar and the counts below
     ProgressBar bar_;
     std::size_t done_ = 0;
+    std::vector<std::size_t> failed_;                       // jobs, by index
+    std::vector<std::pair<std::size_t, double>> overLimit_; // jobs and their off shares
     double megapixels_ = 0.0, renderSeconds_ = 0.0;
-    int status_ = 0;
 };
 
 } // namespace
@@ -278,8 +313,30 @@ std::vector<Job> plannedJobs(const Options &options) {
     return jobs;
 }
 
+std::string outputClash(const std::vector<Job> &jobs) {
+    std::map<fs::path, std::size_t> writers; // each output, by its absolute, normalised path
+    for (std::size_t index = 0; index < jobs.size(); ++index) {
+        if (jobs[index].output.empty()) {
+            continue;
+        }
+        std::error_code error;
+        const fs::path target = fs::weakly_canonical(fs::absolute(jobs[index].output), error);
+        const auto [known, added] = writers.emplace(error ? fs::absolute(jobs[index].output) : target, index);
+        if (!added) {
+            const Job &first = jobs[known->second];
+            return first.input + " and " + jobs[index].input + " would both be written to " + jobs[index].output +
+                   "; nothing was written: give the inputs different names or separate --outdir folders";
+        }
+    }
+    return "";
+}
+
 int runBatch(const Options &options, const std::string &modulePath, std::ostream &out, std::ostream &err) {
     const std::vector<Job> jobs = plannedJobs(options);
+    if (const std::string clash = outputClash(jobs); !clash.empty()) {
+        err << "zephyrine-render: " << clash << "\n";
+        return 2;
+    }
     const std::size_t workers = std::max<std::size_t>(
         1, std::min<std::size_t>(jobs.size(),
                                  options.jobs > 0 ? static_cast<std::size_t>(options.jobs) : usableHardwareThreads()));

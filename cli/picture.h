@@ -1,11 +1,10 @@
-// An image file as the tool handles it: the file's own description (format, channels,
+// A picture as the tool holds it in memory: the file's own description (format, channels,
 // metadata) and its pixels as RGBA at the render depth, at the file's scale.
 #pragma once
 
 #include <OpenImageIO/imageio.h>
 
 #include <cstdint>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,29 +32,8 @@ struct Picture {
 // their own depth, everything else at 32.
 int naturalDepth(const OIIO::TypeDesc &format);
 
-// An image file with its header read: nothing of its pixels is decoded or allocated yet, so
-// the memory a file asks for can be weighed before it is spent. Throws FileError for a file
-// that cannot be read or holds no normal map.
-class ImageFile {
-public:
-    explicit ImageFile(const std::string &path);
-
-    const OIIO::ImageSpec &spec() const { return spec_; }
-    // The depth the file renders at when `requested` (0: the file decides).
-    int depthFor(int requested) const { return requested != 0 ? requested : naturalDepth(spec_.format); }
-    // The bytes its pixels take as a picture at a depth.
-    std::size_t pictureBytes(int depth) const;
-
-    // Decodes the pixels at a depth (0: the file decides). Throws FileError.
-    Picture decode(int depth);
-
-    // The open file, for decoders that read it a strip of rows at a time.
-    OIIO::ImageInput &input() { return *input_; }
-
-private:
-    std::unique_ptr<OIIO::ImageInput> input_;
-    OIIO::ImageSpec spec_;
-};
+// The channel type pixels are held in at a render depth.
+OIIO::TypeDesc typeForDepth(int depth);
 
 // Writes to a temporary file in the target folder (made if missing) and renames it into
 // place, so an interrupted run never leaves half an image. Throws FileError.

@@ -2,6 +2,8 @@
 
 #include "embedhost/image_rows.h"
 
+#include <algorithm>
+
 namespace cli {
 
 namespace {
@@ -13,9 +15,14 @@ template <class P> auto pictureRow(P &picture, int y) {
            static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width()) * 4 * picture.channelBytes();
 }
 
-// The depth a file's own format stores its channels at, for the length check's tolerance.
-int storedDepth(const OIIO::TypeDesc &format) {
-    return format == OIIO::TypeDesc::UINT8 ? 8 : format == OIIO::TypeDesc::UINT16 ? 16 : 32;
+// How the file stores its channels, for the length check's tolerance: 8 and 16-bit integer
+// types carry the file's own depth (10 for a 10-bit DPX); everything else renders as float.
+embedhost::ChannelStorage channelStorage(const OIIO::ImageSpec &spec) {
+    if (spec.format == OIIO::TypeDesc::UINT8 || spec.format == OIIO::TypeDesc::UINT16) {
+        const int typeBits = static_cast<int>(spec.format.size()) * 8;
+        return {false, std::clamp(spec.get_int_attribute("oiio:BitsPerSample", typeBits), 1, typeBits)};
+    }
+    return {true, spec.format == OIIO::TypeDesc::HALF ? 16 : 32};
 }
 
 } // namespace
@@ -46,7 +53,7 @@ embedhost::ImagePixels imagePixels(const Picture &picture) {
 }
 
 embedhost::LengthStats measureLengths(const Picture &picture, bool traditional) {
-    return embedhost::measureLengths(imagePixels(picture), embedhost::codeValueAt(storedDepth(picture.spec.format)),
+    return embedhost::measureLengths(imagePixels(picture), embedhost::channelTolerance(channelStorage(picture.spec)),
                                      traditional);
 }
 

@@ -1,6 +1,6 @@
 #include "cli/world_files.h"
 
-#include "cli/atomic_write.h"
+#include "cli/picture.h"
 #include "embedhost/image_rows.h"
 
 #include <algorithm>
@@ -10,55 +10,78 @@ namespace cli {
 
 namespace {
 
-// Rows per strip: a strip of a 4K-wide float image is 2 MB, small enough to stay in cache.
-constexpr int kStripRows = 32;
+// Rows per strip: a strip of a 4K-wide float image is 2 MB, small enough to stay in cache. A
+// tiled image's strips are whole rows of tiles, since tiles are read and written whole.
+int stripRows(const OIIO::ImageSpec &spec) {
+    constexpr int kStripRows = 32;
+    const int tile = spec.tile_width > 0 ? std::max(1, spec.tile_height) : 1;
+    return std::min(spec.height, (kStripRows + tile - 1) / tile * tile);
+}
+
+struct Strip {
+    std::size_t pixelBytes, rowBytes;
+    std::vector<unsigned char> bytes;
+
+    Strip(const OIIO::ImageSpec &spec, int depth)
+        : pixelBytes(4 * static_cast<std::size_t>(depth / 8)),
+          rowBytes(static_cast<std::size_t>(spec.width) * pixelBytes),
+          bytes(rowBytes * static_cast<std::size_t>(stripRows(spec))) {}
+    unsigned char *row(int index) { return bytes.data() + static_cast<std::size_t>(index) * rowBytes; }
+    OIIO::stride_t xstride() const { return static_cast<OIIO::stride_t>(pixelBytes); }
+    OIIO::stride_t ystride() const { return static_cast<OIIO::stride_t>(rowBytes); }
+};
 
 } // namespace
 
-void decodeIntoWorld(ImageFile &file, int depth, embedhost::World &world) {
-    const OIIO::ImageSpec &spec = file.spec();
-    const std::size_t pixelBytes = 4 * static_cast<std::size_t>(depth / 8);
-    const std::size_t rowBytes = static_cast<std::size_t>(spec.width) * pixelBytes;
-    std::vector<unsigned char> strip(rowBytes * static_cast<std::size_t>(std::min(kStripRows, spec.height)));
-    for (int first = 0; first < spec.height; first += kStripRows) {
-        const int last = std::min(spec.height, first + kStripRows);
-        if (!file.input().read_scanlines(0, 0, spec.y + first, spec.y + last, 0, 0, spec.nchannels,
-                                         typeForDepth(depth), strip.data(),
-                                         static_cast<OIIO::stride_t>(pixelBytes),
-                                         static_cast<OIIO::stride_t>(rowBytes))) {
-            throw FileError("cannot decode it: " + file.input().geterror());
+void decodeIntoWorld(OIIO::ImageInput &input, int part, int level, const OIIO::ImageSpec &spec, int depth,
+                     embedhost::World &world) {
+    Strip strip(spec, depth);
+    const int rows = stripRows(spec);
+    for (int first = 0; first < spec.height; first += rows) {
+        const int last = std::min(spec.height, first + rows);
+        // Tiles are read as tiles: OpenImageIO's scanline reading of a tiled file divides by zero.
+        const bool read =
+            spec.tile_width > 0
+                ? input.read_tiles(part, level, spec.x, spec.x + spec.width, spec.y + first, spec.y + last, spec.z,
+                                   spec.z + 1, 0, spec.nchannels, typeForDepth(depth), strip.row(0), strip.xstride(),
+                                   strip.ystride())
+                : input.read_scanlines(part, level, spec.y + first, spec.y + last, spec.z, 0, spec.nchannels,
+                                       typeForDepth(depth), strip.row(0), strip.xstride(), strip.ystride());
+        if (!read) {
+            throw FileError("cannot decode it: " + input.geterror());
         }
         for (int y = first; y < last; ++y) {
-            embedhost::imageRowToWorld(depth, strip.data() + static_cast<std::size_t>(y - first) * rowBytes,
-                                       {spec.nchannels, 4}, world.channels<unsigned char>(0, y), spec.width);
+            embedhost::imageRowToWorld(depth, strip.row(y - first), {spec.nchannels, 4},
+                                       world.channels<unsigned char>(0, y), spec.width);
         }
     }
 }
 
-void writeFromWorld(const std::string &path, const OIIO::ImageSpec &spec, int depth, embedhost::World &rendered) {
-    const std::size_t pixelBytes = 4 * static_cast<std::size_t>(depth / 8);
-    const std::size_t rowBytes = static_cast<std::size_t>(spec.width) * pixelBytes;
-    // A tiled file is written whole (its tiles cut across strips); anything else strip by strip.
-    const int stripRows = spec.tile_width > 0 ? spec.height : std::min(kStripRows, spec.height);
-    std::vector<unsigned char> strip(rowBytes * static_cast<std::size_t>(stripRows));
-    writeAtomically(path, spec, [&](OIIO::ImageOutput &output) {
-        for (int first = 0; first < spec.height; first += stripRows) {
-            const int last = std::min(spec.height, first + stripRows);
-            for (int y = first; y < last; ++y) {
-                unsigned char *row = strip.data() + static_cast<std::size_t>(y - first) * rowBytes;
-                embedhost::worldRowToImage(depth, rendered.channels<unsigned char>(0, y), row, {4, 4}, spec.width);
-            }
-            const bool written =
-                spec.tile_width > 0
-                    ? output.write_image(typeForDepth(depth), strip.data(), static_cast<OIIO::stride_t>(pixelBytes))
-                    : output.write_scanlines(spec.y + first, spec.y + last, 0, typeForDepth(depth), strip.data(),
-                                             static_cast<OIIO::stride_t>(pixelBytes));
-            if (!written) {
-                return false;
-            }
+void writeFromWorld(PartialFile &file, const OIIO::ImageSpec &spec, int depth, embedhost::World &rendered) {
+    Strip strip(spec, depth);
+    const int rows = stripRows(spec);
+    OIIO::ImageOutput &output = file.output();
+    for (int first = 0; first < spec.height; first += rows) {
+        const int last = std::min(spec.height, first + rows);
+        for (int y = first; y < last; ++y) {
+            embedhost::worldRowToImage(depth, rendered.channels<unsigned char>(0, y), strip.row(y - first), {4, 4},
+                                       spec.width);
         }
-        return true;
-    });
+        file.check(spec.tile_width > 0 ? output.write_tiles(spec.x, spec.x + spec.width, spec.y + first, spec.y + last,
+                                                            spec.z, spec.z + 1, typeForDepth(depth), strip.row(0),
+                                                            strip.xstride(), strip.ystride())
+                                       : output.write_scanlines(spec.y + first, spec.y + last, spec.z,
+                                                                typeForDepth(depth), strip.row(0), strip.xstride()));
+    }
+}
+
+void copyLevel(OIIO::ImageInput &input, int part, int level, PartialFile &file) {
+    const OIIO::ImageSpec spec = input.spec(part, level);
+    std::vector<unsigned char> stored(spec.image_bytes(true));
+    if (!input.read_image(part, level, 0, spec.nchannels, OIIO::TypeUnknown, stored.data())) {
+        throw FileError("cannot decode its part " + std::to_string(part) + ": " + input.geterror());
+    }
+    file.check(file.output().write_image(OIIO::TypeUnknown, stored.data()));
 }
 
 } // namespace cli

@@ -3,18 +3,23 @@
 // a batch needs no picture-sized buffer besides the host's two worlds.
 #pragma once
 
-#include "cli/picture.h"
+#include "cli/atomic_write.h"
 #include "embedhost/world.h"
 
-#include <string>
+#include <OpenImageIO/imageio.h>
 
 namespace cli {
 
-// Decodes the file into a world of its size at a depth. Throws FileError.
-void decodeIntoWorld(ImageFile &file, int depth, embedhost::World &world);
+// Decodes one level of one part, described by `spec`, into a world of its size at a depth.
+// Throws FileError.
+void decodeIntoWorld(OIIO::ImageInput &input, int part, int level, const OIIO::ImageSpec &spec, int depth,
+                     embedhost::World &world);
 
-// Writes a file described by `spec` (the input's own: format, channels, metadata) from the
-// rendered world, atomically. Throws FileError.
-void writeFromWorld(const std::string &path, const OIIO::ImageSpec &spec, int depth, embedhost::World &rendered);
+// Writes the rendered world as the level the file has open, described by `spec` (tiled or
+// not as the output is). Throws FileError.
+void writeFromWorld(PartialFile &file, const OIIO::ImageSpec &spec, int depth, embedhost::World &rendered);
+
+// Copies one level of a part as it is stored, channel types and all. Throws FileError.
+void copyLevel(OIIO::ImageInput &input, int part, int level, PartialFile &file);
 
 } // namespace cli

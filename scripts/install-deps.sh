@@ -19,6 +19,10 @@ need libclang-rt-14-dev sh -c 'ls /usr/lib/llvm-14/lib/clang/*/lib/linux/libclan
 need binutils has objdump
 need googletest test -f /usr/src/googletest/CMakeLists.txt
 need libopenimageio-dev test -f /usr/include/OpenImageIO/imageio.h
+# zephyrine-render's command-line parser (header-only).
+need libcli11-dev test -f /usr/include/CLI/CLI.hpp
+# The tool's tests make the files studios have with OpenImageIO's own tools (oiiotool, maketx).
+need openimageio-tools has maketx
 need mingw-w64 has x86_64-w64-mingw32-g++-posix
 need wine has wine
 need wine64 test -x /usr/lib/wine/wine64

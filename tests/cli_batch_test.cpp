@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -146,8 +147,8 @@ TEST(Batch, AFileThatAsksForMoreMemoryThanThereIsIsRefusedBeforeItIsRead) {
 
     // A limit of the run's own: a 61 x 37 16-bit file takes 2 x 18,056 bytes (+ guards).
     const std::vector<std::string> names = writeTextureSet(folder, 1);
-    const ToolRun limited = runTool("--max-memory 20000 " + quoted(folder / names[0]) + " -o " +
-                                    quoted(folder / "limited.png"));
+    const ToolRun limited =
+        runTool("--max-memory 20000 " + quoted(folder / names[0]) + " -o " + quoted(folder / "limited.png"));
     EXPECT_EQ(limited.status, 1) << limited.output;
     EXPECT_NE(limited.output.find("more than the 19.5 KiB of memory this run may use"), std::string::npos)
         << limited.output;
@@ -201,59 +202,63 @@ TEST(Batch, LossyOutputsAreSaidAloudOncePerRunAndCheckShowsTheLoss) {
     EXPECT_LT(offShare("a-out.png"), 10.0) << check.output;
 }
 
+// Ctrl-C, and what a scheduler sends at a time limit or on pre-emption.
 TEST(Batch, AnInterruptedRunLeavesNoPartialOutput) {
-    Folder folder;
-    std::vector<std::string> names;
-    for (int i = 0; i < 40; ++i) {
-        const std::string name = "big" + std::to_string(i) + ".png";
-        if (i == 0) {
-            writeImage(folder / name, 512, 512, 4, OIIO::TypeDesc::UINT16,
-                       randomValues(512 * 512 * 4, OIIO::TypeDesc::UINT16, 5));
-        } else {
-            fs::copy(folder / "big0.png", folder / name);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        Folder folder;
+        std::vector<std::string> names;
+        for (int i = 0; i < 40; ++i) {
+            const std::string name = "big" + std::to_string(i) + ".png";
+            if (i == 0) {
+                writeImage(folder / name, 512, 512, 4, OIIO::TypeDesc::UINT16,
+                           randomValues(512 * 512 * 4, OIIO::TypeDesc::UINT16, 5));
+            } else {
+                fs::copy(folder / "big0.png", folder / name);
+            }
+            names.push_back(name);
         }
-        names.push_back(name);
-    }
-    const std::string command = platform::executableDirectory() + "/zephyrine-render";
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const std::string outdir = (folder / "out").string();
-        std::vector<std::string> arguments = {command, "--jobs", "2", "--quiet", "--outdir", outdir};
-        for (const std::string &name : names) {
-            arguments.push_back((folder / name).string());
+        const std::string command = platform::executableDirectory() + "/zephyrine-render";
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const std::string outdir = (folder / "out").string();
+            std::vector<std::string> arguments = {command, "--jobs", "2", "--quiet", "--outdir", outdir};
+            for (const std::string &name : names) {
+                arguments.push_back((folder / name).string());
+            }
+            std::vector<char *> argv;
+            for (std::string &argument : arguments) {
+                argv.push_back(argument.data());
+            }
+            argv.push_back(nullptr);
+            freopen("/dev/null", "w", stderr);
+            execv(command.c_str(), argv.data());
+            _exit(127);
         }
-        std::vector<char *> argv;
-        for (std::string &argument : arguments) {
-            argv.push_back(argument.data());
+        // Interrupt once the first outputs are in place.
+        for (int wait = 0; wait < 2000 && (!fs::exists(folder / "out") || fs::is_empty(folder / "out")); ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        argv.push_back(nullptr);
-        freopen("/dev/null", "w", stderr);
-        execv(command.c_str(), argv.data());
-        _exit(127);
+        kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 130) << "a stopped run says so";
+        std::size_t written = 0;
+        const std::vector<unsigned char> expected = [&] {
+            runTool(quoted(folder / "big0.png") + " -o " + quoted(folder / "reference.png"));
+            return bytesOf(folder / "reference.png");
+        }();
+        for (const auto &entry : fs::directory_iterator(folder / "out")) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_EQ(name.find("partial"), std::string::npos) << "left behind: " << name;
+            EXPECT_EQ(bytesOf(entry.path()), expected) << name << " is not a whole render";
+            ++written;
+        }
+        EXPECT_GT(written, 0u);
+        EXPECT_LT(written, names.size()) << "the run stopped before the end";
     }
-    // Interrupt once the first outputs are in place.
-    for (int wait = 0; wait < 2000 && (!fs::exists(folder / "out") || fs::is_empty(folder / "out")); ++wait) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    kill(child, SIGINT);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 130) << "a stopped run says so";
-    std::size_t written = 0;
-    const std::vector<unsigned char> expected = [&] {
-        runTool(quoted(folder / "big0.png") + " -o " + quoted(folder / "reference.png"));
-        return bytesOf(folder / "reference.png");
-    }();
-    for (const auto &entry : fs::directory_iterator(folder / "out")) {
-        const std::string name = entry.path().filename().string();
-        EXPECT_EQ(name.find("partial"), std::string::npos) << "left behind: " << name;
-        EXPECT_EQ(bytesOf(entry.path()), expected) << name << " is not a whole render";
-        ++written;
-    }
-    EXPECT_GT(written, 0u);
-    EXPECT_LT(written, names.size()) << "the run stopped before the end";
 }
 
 TEST(Batch, FramesInShuffledOrderInSeveralProcessesGiveTheSameBytes) {
@@ -265,8 +270,8 @@ TEST(Batch, FramesInShuffledOrderInSeveralProcessesGiveTheSameBytes) {
                    randomValues(40 * 30 * 4, OIIO::TypeDesc::HALF, static_cast<unsigned>(frame)));
     }
     const std::string pattern = quoted(folder / "shot.####.exr");
-    const ToolRun inOrder =
-        runTool("--tilt-upwards -0.5 --quiet --jobs 1 --frames 1-12 " + pattern + " -o " + quoted(folder / "a/o.####.exr"));
+    const ToolRun inOrder = runTool("--tilt-upwards -0.5 --quiet --jobs 1 --frames 1-12 " + pattern + " -o " +
+                                    quoted(folder / "a/o.####.exr"));
     ASSERT_EQ(inOrder.status, 0) << inOrder.output;
     // Three processes at once, each with its frames out of order.
     std::vector<std::thread> processes;
