@@ -169,9 +169,12 @@ TEST(Check, ReportsLengthsAndGatesOnTheShare) {
     EXPECT_NE(run.output.find("off-length 0.00% of 2 pixels"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("off-length 100.00% of 1 pixels"), std::string::npos) << run.output;
     EXPECT_EQ(runTool("--check --fail-above 0.5 " + quoted(folder / "unit.png")).status, 0);
-    EXPECT_EQ(runTool("--check --fail-above 0.5 " + quoted(folder / "unit.png") + " " + quoted(folder / "short.png"))
-                  .status,
-              1);
+    run = runTool("--check --fail-above 0.5 " + quoted(folder / "unit.png") + " " + quoted(folder / "short.png"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("1 of 2 files are off-length above --fail-above 50%: " + (folder / "short.png").string() +
+                              " (100.00%)"),
+              std::string::npos)
+        << run.output;
     EXPECT_FALSE(fs::exists(folder / "out")) << "checking writes nothing";
 }
 
