@@ -17,6 +17,11 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#if defined(__x86_64__) || defined(_M_X64)
+#include <xmmintrin.h>
+#else
+#include <cfenv>
+#endif
 
 struct FastPlan {
     bool applies = false; // false: the controls (a tilt out of range) leave the row to the double kernel
@@ -221,10 +226,25 @@ template <class Pixel> void planAffine(const VectorControls &c, FastPlan &plan, 
 
 } // namespace fast_plan_detail
 
+// Whether arithmetic rounds to nearest, as every bound assumes. A host, or another plug-in in
+// its process, may leave another mode set; flushing denormals to zero is covered by kUnderflow.
+// On x86-64 the vector units follow MXCSR alone, which a host can set apart from the x87
+// control word that fegetround reads.
+inline bool roundsToNearest() {
+#if defined(__x86_64__) || defined(_M_X64)
+    return (_mm_getcsr() & _MM_ROUND_MASK) == _MM_ROUND_NEAREST;
+#else
+    return std::fegetround() == FE_TONEAREST;
+#endif
+}
+
 // The plan for a row of 8-bit `Pixel` under `controls`.
 template <class Pixel> FastPlan fastPlanFor(const VectorControls &controls) {
     using namespace fast_plan_detail;
     static_assert(sizeof(typename Pixel::Channel) == 1, "the fast path decides 8-bit channels only");
+    if (!roundsToNearest()) {
+        return {}; // the double kernel, which follows any mode, decides every pixel
+    }
     bool tilted = false;
     for (double t : {controls.tiltForward, controls.tiltSideways, controls.tiltUpwards}) {
         if (!(std::isnan(t) || std::fabs(t) <= 1.0)) {

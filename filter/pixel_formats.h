@@ -10,6 +10,10 @@
 #if defined(__FAST_MATH__)
 #error "pixel arithmetic must be exact: never build with fast-math"
 #endif
+// Under -ffinite-math-only the compiler may fold the kernels' NaN checks away.
+#if defined(__FINITE_MATH_ONLY__) && __FINITE_MATH_ONLY__
+#error "pixel arithmetic must handle NaN and infinity: never build with -ffinite-math-only"
+#endif
 
 // Channel positions inside a pixel.
 template <int R, int G, int B, int A> struct LayoutRGBAPixel {

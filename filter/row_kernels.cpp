@@ -1,6 +1,7 @@
 #include "filter/row_kernels.h"
 
 #include "filter/pixel_transform.h"
+#include "filter/simd/contraction_probe.h"
 #include "filter/simd/isa_kernels.h"
 
 #include <atomic>
@@ -63,11 +64,24 @@ bool vectorLevelSupported(VectorLevel level) {
     case VectorLevel::sse2:
         return true;
     case VectorLevel::avx2:
-        return __builtin_cpu_supports("avx2");
+        return __builtin_cpu_supports("avx2") && levelRoundsEachProduct(level);
     case VectorLevel::avx512:
-        return __builtin_cpu_supports("avx512f");
+        return __builtin_cpu_supports("avx512f") && levelRoundsEachProduct(level);
     }
     return false;
+}
+
+bool levelRoundsEachProduct(VectorLevel level) {
+    switch (level) {
+    case VectorLevel::avx2:
+        return !__builtin_cpu_supports("fma") || avx2RoundsEachProduct(); // without FMA its rows take no FMA code
+    case VectorLevel::avx512:
+        return avx512RoundsEachProduct();
+    case VectorLevel::scalar:
+    case VectorLevel::sse2:
+        break;
+    }
+    return productsRounded();
 }
 
 VectorLevel bestVectorLevel() {

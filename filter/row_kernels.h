@@ -31,8 +31,11 @@ template <template <class> class Row, class... Pixels> constexpr RowKernels rowK
 enum class VectorLevel { scalar, sse2, avx2, avx512 };
 
 const char *vectorLevelName(VectorLevel level);
-// Whether this processor (and its operating system) can run a level.
+// Whether this processor (and its operating system) can run a level, and the build kept the
+// level's double products rounded (a level whose code fuses them is never used).
 bool vectorLevelSupported(VectorLevel level);
+// Whether a level's code rounds every double product; the processor must have its instructions.
+bool levelRoundsEachProduct(VectorLevel level);
 // The widest supported level.
 VectorLevel bestVectorLevel();
 // The kernels of a level; the level must be supported.

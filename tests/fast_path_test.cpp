@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <vector>
+#include <xmmintrin.h>
 
 namespace {
 
@@ -71,6 +73,34 @@ TEST(FastPath, RandomPixelsInEveryChannelOrderMatchTheDoubleKernel) {
         expectEveryLevelMatches<BgraPixel8>(c, input, "random Premiere BGRA pixels");
         expectEveryLevelMatches<RgbaPixel8>(c, input, "random OpenFX RGBA pixels, rendered in place", {3840, true});
         expectEveryLevelMatches<Pixel8>(c, input, "random ARGB pixels in rows of 1001", {1001, false});
+    }
+}
+
+// A host, or another plug-in in its process, may leave any rounding mode and denormal handling
+// set: the 8-bit rows give the double kernel's bytes under the same state, whatever it is.
+TEST(FastPath, EveryRoundingModeAndDenormalHandlingMatchesTheDoubleKernel) {
+    std::mt19937 random(32);
+    std::vector<unsigned char> input(std::size_t{4} << 14);
+    for (unsigned char &byte : input) {
+        byte = static_cast<unsigned char>(random());
+    }
+    const unsigned int hostControl = _mm_getcsr();
+    struct State {
+        const char *name;
+        unsigned int control;
+    };
+    const State states[] = {{"upward", (hostControl & ~_MM_ROUND_MASK) | _MM_ROUND_UP},
+                            {"downward", (hostControl & ~_MM_ROUND_MASK) | _MM_ROUND_DOWN},
+                            {"toward zero", (hostControl & ~_MM_ROUND_MASK) | _MM_ROUND_TOWARD_ZERO},
+                            {"flush-to-zero and denormals-are-zero", hostControl | _MM_FLUSH_ZERO_ON | 0x0040}};
+    for (const State &state : states) {
+        _mm_setcsr(state.control);
+        for (const VectorControls &c :
+             {controls(0, 0, 0, 0, 0, 0, 0, 0), controls(0, 0, 0, 0, 1, 0, 0, 0), controls(f(0.25), f(-0.5), f(0.75), 1, 0, 0, 0, 0),
+              controls(0, 0, f(0.5), 0, 0, 0, 0, 1)}) {
+            expectEveryLevelMatches<Pixel8>(c, input, state.name, {1001, false});
+        }
+        _mm_setcsr(hostControl);
     }
 }
 

@@ -3,6 +3,7 @@
 // of every kind, and rows of every length and alignment.
 #include "filter/pixel_transform.h"
 #include "filter/row_kernels.h"
+#include "filter/simd/contraction_probe.h"
 #include "kernel_comparison.h"
 #include "render_support.h"
 
@@ -148,6 +149,35 @@ TEST(VectorKernel, FloatsOfEveryKindMatchTheScalarKernel) {
         expectEveryLevelMatches<Pixel32>(c, input, "special and ordinary floats");
         expectAlphaPassesThrough<Pixel32>(c, input);
     }
+}
+
+#if defined(__GNUC__) && !defined(__clang__)
+// The probe in a function built to fuse, where the processor has FMA: it must see the fusion.
+__attribute__((target("avx2,fma"), optimize("fp-contract=fast"))) bool probeWhereProductsFuse() {
+    return productsRounded();
+}
+#endif
+
+// No level's code fuses a product and a sum, which would change its bits; and the probe that
+// checks it, built where they fuse, says so.
+TEST(VectorKernel, NoLevelFusesMultiplyAddsAndTheProbeWouldSee) {
+    const std::pair<VectorLevel, bool> levels[] = {{VectorLevel::scalar, true},
+                                                   {VectorLevel::sse2, true},
+                                                   {VectorLevel::avx2, __builtin_cpu_supports("avx2") != 0},
+                                                   {VectorLevel::avx512, __builtin_cpu_supports("avx512f") != 0}};
+    for (const auto &[level, hasInstructions] : levels) {
+        if (hasInstructions) {
+            EXPECT_TRUE(levelRoundsEachProduct(level)) << vectorLevelName(level);
+        }
+    }
+#if defined(__GNUC__) && !defined(__clang__)
+    if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) {
+        GTEST_SKIP() << "this processor has no FMA: a fused build cannot be shown here";
+    }
+    EXPECT_FALSE(probeWhereProductsFuse());
+#else
+    GTEST_SKIP() << "only GCC's optimize attribute builds a function that fuses, to show the probe failing";
+#endif
 }
 
 TEST(VectorKernel, FloatsMatchUnderTheHostsRoundingMode) {

@@ -1,4 +1,5 @@
 // Four pixels per register, on processors with AVX2.
+#include "filter/simd/contraction_probe.h"
 #include "filter/simd/isa_kernels.h"
 
 #include <immintrin.h>
@@ -212,3 +213,5 @@ struct Avx2Float {
 RowKernels avx2RowKernels() {
     return __builtin_cpu_supports("fma") ? fastRowKernels<Avx2, Avx2Float>() : vectorRowKernels<Avx2>();
 }
+
+FAST_TARGET bool avx2RoundsEachProduct() { return productsRounded(); }

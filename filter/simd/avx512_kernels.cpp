@@ -1,4 +1,5 @@
 // Eight pixels per register, on processors with AVX-512 (the foundation instructions).
+#include "filter/simd/contraction_probe.h"
 #include "filter/simd/isa_kernels.h"
 
 #include "filter/simd/avx512_intrinsics.h"
@@ -197,3 +198,5 @@ struct Avx512Float {
 } // namespace
 
 RowKernels avx512RowKernels() { return fastRowKernels<Avx512, Avx512Float>(); }
+
+FAST_TARGET bool avx512RoundsEachProduct() { return productsRounded(); }

@@ -7,3 +7,7 @@
 RowKernels sse2RowKernels();
 RowKernels avx2RowKernels();
 RowKernels avx512RowKernels();
+
+// Whether the file of each level with FMA rounds every double product (contraction_probe.h).
+bool avx2RoundsEachProduct();
+bool avx512RoundsEachProduct();
