@@ -77,11 +77,21 @@ void writeFromWorld(PartialFile &file, const OIIO::ImageSpec &spec, int depth, e
 
 void copyLevel(OIIO::ImageInput &input, int part, int level, PartialFile &file) {
     const OIIO::ImageSpec spec = input.spec(part, level);
-    std::vector<unsigned char> stored(spec.image_bytes(true));
-    if (!input.read_image(part, level, 0, spec.nchannels, OIIO::TypeUnknown, stored.data())) {
+    // In the stored type, which the writer converts if its format stores another. Channels of
+    // several types travel as stored only to a format that keeps them so (the writer reads
+    // untyped data in its own layout); otherwise as float, which holds every type they come in
+    // but 32-bit integers beyond 2^24.
+    const bool mixed = !spec.channelformats.empty();
+    const OIIO::TypeDesc type = !mixed                            ? spec.format
+                                : file.supports("channelformats") ? OIIO::TypeUnknown
+                                                                  : OIIO::TypeDesc::FLOAT;
+    const std::size_t bytes =
+        type == OIIO::TypeUnknown ? spec.image_bytes(true) : spec.image_pixels() * spec.nchannels * type.size();
+    std::vector<unsigned char> stored(bytes);
+    if (!input.read_image(part, level, 0, spec.nchannels, type, stored.data())) {
         throw FileError("cannot decode its part " + std::to_string(part) + ": " + input.geterror());
     }
-    file.check(file.output().write_image(OIIO::TypeUnknown, stored.data()));
+    file.check(file.output().write_image(type, stored.data()));
 }
 
 } // namespace cli

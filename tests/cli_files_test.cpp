@@ -153,7 +153,7 @@ TEST(FileKinds, RenderEveryLevelKeepTheRestAndCheckAsNormalised) {
         {"12-bit TIFF", "in.tif", "oiiotool src.png -d uint12 -o in.tif", "", 0},
         {"multi-part EXR", "in.exr",
          "oiiotool src.png -d half --attrib oiio:subimagename normal -o p0.exr && "
-         "oiiotool --pattern constant:color=0.1,0.2,0.3,0.4 70x45 4 -d float --tile 16 16 "
+         "oiiotool --pattern constant:color=0.1,0.2,0.3,0.4 70x45 4 -d half -d A=float --tile 16 16 "
          "--attrib oiio:subimagename extra -o p1.exr && oiiotool p0.exr p1.exr --siappend -o in.exr",
          "", 0},
         {"multi-part EXR, its second part by name", "in.exr",
@@ -261,7 +261,8 @@ TEST(FileKinds, InputsThatWouldWriteOneOutputAreRefusedBeforeAnyWork) {
     }
 }
 
-// What an output's format cannot hold is said on standard error, and the rest is written.
+// What an output's format cannot hold is said on standard error, and the rest is written (a
+// part of mixed channel types too, into TIFF, which stores one type).
 TEST(FileKinds, EveryLossToTheOutputsFormatIsSaidAloud) {
     struct Case {
         const char *make, *input, *output, *warning;
@@ -270,7 +271,7 @@ TEST(FileKinds, EveryLossToTheOutputsFormatIsSaidAloud) {
         {"oiiotool src.png -o in.png", "in.png", "out.jpg", "alpha is dropped: jpeg files hold none"},
         {"oiiotool src.png -d float -o in.exr", "in.exr", "out.png", "written as uint8 from float"},
         {"oiiotool src.png -d uint16 -o in.tif", "in.tif", "out.bmp", "written as uint8 from uint16"},
-        {"oiiotool src.png -d half -o p0.exr && oiiotool src.png -d half -o p1.exr && "
+        {"oiiotool src.png -d half -o p0.exr && oiiotool src.png -d half -d A=float -o p1.exr && "
          "oiiotool p0.exr p1.exr --siappend -o in.exr",
          "in.exr", "out.tif", ""},
         {"oiiotool src.png -d half -o p0.exr && oiiotool src.png -d half -o p1.exr && "
