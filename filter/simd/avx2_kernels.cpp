@@ -132,6 +132,9 @@ struct Avx2 {
 
 // Eight pixels per register in single precision, for the 8-bit fast path.
 struct Avx2Float {
+    // Whether this target's double arithmetic rounds every product (contraction_probe.h).
+    FAST_TARGET static bool roundsEachProduct() { return productsRounded(); }
+
     static constexpr int32_t lanes = 8;
     using D = __m256;
 
@@ -214,4 +217,6 @@ RowKernels avx2RowKernels() {
     return __builtin_cpu_supports("fma") ? fastRowKernels<Avx2, Avx2Float>() : vectorRowKernels<Avx2>();
 }
 
-FAST_TARGET bool avx2RoundsEachProduct() { return productsRounded(); }
+// Not inlined here, so the probe runs as the kernels' own target compiles it (and only the
+// kernels' code holds their instructions).
+bool avx2RoundsEachProduct() { return Avx2Float::roundsEachProduct(); }

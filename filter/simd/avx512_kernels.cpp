@@ -132,6 +132,9 @@ struct Avx512 {
 
 // Sixteen pixels per register in single precision, for the 8-bit fast path.
 struct Avx512Float {
+    // Whether this target's double arithmetic rounds every product (contraction_probe.h).
+    FAST_TARGET static bool roundsEachProduct() { return productsRounded(); }
+
     static constexpr int32_t lanes = 16;
     using D = __m512;
     using Mask = __mmask16;
@@ -199,4 +202,6 @@ struct Avx512Float {
 
 RowKernels avx512RowKernels() { return fastRowKernels<Avx512, Avx512Float>(); }
 
-FAST_TARGET bool avx512RoundsEachProduct() { return productsRounded(); }
+// Not inlined here, so the probe runs as the kernels' own target compiles it (and only the
+// kernels' code holds their instructions).
+bool avx512RoundsEachProduct() { return Avx512Float::roundsEachProduct(); }
