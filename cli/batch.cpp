@@ -140,15 +140,13 @@ private:
         std::size_t heldWorlds = 0; // the budget taken by the host's worlds this worker keeps
         for (std::size_t next; !stopRequested.load() && (next = nextJob_++) < jobs_.size();) {
             const Job &job = jobs_[next];
-            std::string concerned = job.input; // the file an error message names
             Outcome outcome;
             try {
-                process(job, runner, heldWorlds, concerned, outcome);
-            } catch (const OutputError &error) {
-                outcome.err += "zephyrine-render: " + job.output + ": " + error.what() + "\n";
-                outcome.failed = true;
+                process(job, runner, heldWorlds, outcome);
             } catch (const std::exception &error) {
-                outcome.err += "zephyrine-render: " + concerned + ": " + error.what() + "\n";
+                // The message names the file it concerns: the output for what writing it met.
+                const bool output = dynamic_cast<const OutputError *>(&error) != nullptr;
+                outcome.err += "zephyrine-render: " + (output ? job.output : job.input) + ": " + error.what() + "\n";
                 outcome.failed = true;
             }
             finish(next, outcome);
@@ -159,8 +157,7 @@ private:
         budget_.release(heldWorlds);
     }
 
-    void process(const Job &job, embedhost::EffectInstance *runner, std::size_t &heldWorlds, std::string &concerned,
-                 Outcome &outcome) {
+    void process(const Job &job, embedhost::EffectInstance *runner, std::size_t &heldWorlds, Outcome &outcome) {
         if (!options_.check && options_.noClobber && fs::exists(job.output)) {
             if (!options_.quiet) {
                 outcome.err = "zephyrine-render: " + job.output + ": exists, skipped\n";
@@ -168,8 +165,7 @@ private:
             return;
         }
         if (!options_.check && !options_.inPlace && sameFile(job.input, job.output)) {
-            concerned = job.output;
-            throw FileError("is the input itself; give --in-place to write over it");
+            throw OutputError("is the input itself; give --in-place to write over it");
         }
         ImageFile file(job.input, options_.part);
         const OIIO::ImageSpec &spec = file.spec();

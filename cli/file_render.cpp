@@ -85,12 +85,10 @@ OutputPlan planOutput(const ImageFile &file, const PartialFile &output) {
     return plan;
 }
 
-bool isFloat(OIIO::TypeDesc type) { return type.is_floating_point(); }
-
 // A written channel type that holds less than the input's: float to half or to integers,
 // wide integers to narrow ones.
 std::string precisionLoss(OIIO::TypeDesc input, OIIO::TypeDesc written, const std::string &format) {
-    if ((isFloat(input) && !isFloat(written)) || written.size() < input.size()) {
+    if ((input.is_floating_point() && !written.is_floating_point()) || written.size() < input.size()) {
         return "written as " + std::string(written.c_str()) + " from " + input.c_str() + ": " + format +
                " files hold nothing finer";
     }

@@ -104,7 +104,9 @@ std::size_t ImageFile::largestCopyBytes() const {
     std::size_t largest = 0;
     for (int part = 0; part < static_cast<int>(levels_.size()); ++part) {
         for (const OIIO::ImageSpec &level : levels_[part]) {
-            largest = part == part_ ? largest : std::max<std::size_t>(largest, level.image_bytes(true));
+            // A part of several channel types may travel as float (copyLevel).
+            const std::size_t asFloat = level.channelformats.empty() ? 0 : level.image_pixels() * level.nchannels * 4;
+            largest = part == part_ ? largest : std::max<std::size_t>({largest, level.image_bytes(true), asFloat});
         }
     }
     return largest;
