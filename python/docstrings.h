@@ -18,6 +18,7 @@ with python3-numpy.
     check(image)               -> LengthCheck: how far the vectors are from unit length
     about()                    -> the effect's about text
     plugin_path()              -> the plug-in module this process renders with
+    release_buffers()          -> frees the buffers idle instances keep
     __version__                -> the version of this module and of the effect
 
 The plug-in module is loaded on first use (render, about, plugin_path) and
@@ -32,8 +33,9 @@ Threads: render and check release the GIL while they work, so Python threads
 render at once, each through an effect instance of its own; the effect also
 spreads every frame over worker threads of its own. Idle instances are kept for
 the next render with the two host buffers of their last frame size (making them
-anew costs more than rendering a 4K frame); that memory stays until the process
-ends.
+anew costs more than rendering a 4K frame), about 265 MB per instance at 4K
+float; release_buffers() frees them when a pipeline is done rendering for a
+while, and the next render makes them anew.
 
 Processes: the effect's worker threads do not survive fork(). In a process
 forked after its parent used the effect (render or about), render and about
@@ -107,6 +109,14 @@ inline constexpr const char *kLengthCheckDoc =
     R"(What check() found: minimum, mean and maximum of |v|, off_share (a fraction, 0..1, of
 pixels further from unit length than render()'s own output can be), pixels, and worst_error
 (the largest | |v| - 1 |).)";
+
+inline constexpr const char *kReleaseBuffersDoc =
+    R"(Free the host buffers that idle effect instances keep for their next frame.
+
+Each instance keeps its last frame's two buffers (about 265 MB at 4K float), so
+that the next render of the same size does not make them anew. Call this when
+the process is done rendering for a while; the next render makes them again.
+Renders running on other threads keep theirs.)";
 
 inline constexpr const char *kAboutDoc =
     "The effect's about text, as the plug-in module answers a host's about command.";

@@ -1,6 +1,7 @@
 #include "python/frame.h"
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -13,12 +14,23 @@ namespace {
 // effect's own render on all of them. Small frames stay on the calling thread.
 template <class Rows> void inBands(int height, Rows rows) {
     constexpr int kRowsWorthAThread = 64;
-    const int bands = std::clamp(height / kRowsWorthAThread, 1, static_cast<int>(std::thread::hardware_concurrency()));
+    // hardware_concurrency may not know (0): one band then.
+    const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int bands = std::clamp(height / kRowsWorthAThread, 1, threads);
+    const auto band = [&](int index) { rows(height * index / bands, height * (index + 1) / bands); };
     std::vector<std::thread> helpers;
-    for (int band = 1; band < bands; ++band) {
-        helpers.emplace_back(rows, height * band / bands, height * (band + 1) / bands);
+    int started = 1;
+    try {
+        for (; started < bands; ++started) {
+            helpers.emplace_back(band, started);
+        }
+    } catch (const std::system_error &) {
+        // A process at its thread limit: the bands no helper took run here.
     }
-    rows(0, height / bands);
+    band(0);
+    for (int index = started; index < bands; ++index) {
+        band(index);
+    }
     for (std::thread &helper : helpers) {
         helper.join();
     }

@@ -9,9 +9,6 @@
 #include "embedhost/effect_instance.h"
 #include "embedhost/plugin_module.h"
 
-#include <sys/types.h>
-
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -39,14 +36,18 @@ public:
 
     // The process's pool, loading the plug-in module on the first call. Throws
     // std::runtime_error naming the files tried when there is none or it does not load;
-    // the next call tries again.
+    // the next call tries again. Throws std::runtime_error, before it takes any lock, in a
+    // process forked from one that used the pool or was loading the module: the effect's
+    // worker threads, or a lock held by another thread, stayed behind in the parent, and a
+    // render would wait for them for ever.
     static InstancePool &process();
 
     // An idle instance, one that keeps worlds of this size if there is one, else a new one
-    // (whose setup commands may throw embedhost::RenderError). Throws std::runtime_error in a
-    // process forked from one that used the pool: the effect's worker threads stayed behind in
-    // the parent, and a render would wait for them for ever.
+    // (whose setup commands may throw embedhost::RenderError).
     Lease borrow(int width, int height, int depth);
+
+    // Frees the host buffers the idle instances keep for their next frame.
+    void releaseBuffers();
 
     const std::string &pluginPath() const { return module_.path(); }
 
@@ -57,7 +58,6 @@ private:
     embedhost::PluginModule module_;
     std::mutex lock_;
     std::vector<std::unique_ptr<embedhost::EffectInstance>> idle_;
-    std::atomic<pid_t> user_{0}; // the process that borrowed first
 };
 
 } // namespace zephyrine_python

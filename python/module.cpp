@@ -70,6 +70,11 @@ std::string about() {
     return text;
 }
 
+void releaseBuffers() {
+    const py::gil_scoped_release unlocked;
+    InstancePool::process().releaseBuffers();
+}
+
 std::string pluginPath() {
     const py::gil_scoped_release unlocked;
     return InstancePool::process().pluginPath();
@@ -110,4 +115,5 @@ PYBIND11_MODULE(zephyrine, m) {
     m.def("check", &check, kCheckDoc, py::arg("image"), py::kw_only(), py::arg("traditional_format") = false);
     m.def("about", &about, kAboutDoc);
     m.def("plugin_path", &pluginPath, kPluginPathDoc);
+    m.def("release_buffers", &releaseBuffers, kReleaseBuffersDoc);
 }
