@@ -37,12 +37,15 @@ struct FastPlan {
     float a = 0.0f, b = 0.0f, sMin = 0.0f;
 };
 
-// Pixels the fast path saw and those of them that took the double kernel, on this thread (the
-// benchmark reads them; a render never does).
+#if defined(ZEPHYRINE_FAST_PATH_INSTRUMENTS)
+// Only in the kernels built for the fast path's test and the benchmark (the shipped binaries
+// carry no instruments): the pixels the fast path saw and those of them that took the double
+// kernel, on this thread.
 struct FastPathTally {
     unsigned long long pixels = 0, fallbacks = 0;
 };
 inline thread_local FastPathTally fastPathTally;
+#endif
 
 namespace fast_plan_detail {
 
@@ -52,12 +55,17 @@ inline constexpr double kDoubleRoundoff = 0x1p-53;
 // lose (2^-126 at most, times a channel count below 2^16).
 inline constexpr double kUnderflow = 0x1p-100;
 
-// For tests: the margin is multiplied by this (1 in every render); 0 shows the check can fail,
-// infinity leaves every row to the double kernel.
+#if defined(ZEPHYRINE_FAST_PATH_INSTRUMENTS)
+// The margin is multiplied by this: 0 shows the check can fail, infinity leaves every row to
+// the double kernel.
 inline std::atomic<double> &marginScale() {
     static std::atomic<double> scale{1.0};
     return scale;
 }
+inline double currentMarginScale() { return marginScale().load(std::memory_order_relaxed); }
+#else
+inline constexpr double currentMarginScale() { return 1.0; }
+#endif
 
 // The double kernel: a bound on the components' absolute error before the rescale, and on
 // their size, carried through its decode and tilts, in its order, with unit roundoff u and
@@ -262,7 +270,7 @@ template <class Pixel> FastPlan fastPlanFor(const VectorControls &controls) {
     } else {
         planAffine<Pixel>(controls, plan, aTerm, bTerm);
     }
-    const double safety = 2.0 * marginScale().load(std::memory_order_relaxed);
+    const double safety = 2.0 * currentMarginScale();
     plan.applies = std::isfinite(safety);
     // Rounded up on their way to single precision, with room for the rounding of a + b r (and
     // of these bounds' own double arithmetic, far smaller).
@@ -271,8 +279,10 @@ template <class Pixel> FastPlan fastPlanFor(const VectorControls &controls) {
     return plan;
 }
 
-// For tests and measurements only: scales every margin made from now on (1 restores the
-// proven one; infinity turns the fast path off).
+#if defined(ZEPHYRINE_FAST_PATH_INSTRUMENTS)
+// Scales every margin made from now on (1 restores the proven one; infinity turns the fast
+// path off).
 inline void setFastMarginScaleForTesting(double scale) {
     fast_plan_detail::marginScale().store(scale, std::memory_order_relaxed);
 }
+#endif

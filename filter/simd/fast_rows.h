@@ -64,8 +64,9 @@ FAST_INLINE void renderPacked(const VectorControls &c, PackedFallback<V, F> &pac
 }
 
 // The fast path gives a row up once more than one pixel in kFallbackLimit has fallen back,
-// judged from kFallbackTrialPixels on. Measured (docs/exact-fast-path.md): below about 5 %
-// the fast path is still the faster; a tilt of 1 or -1 can make every pixel fall back.
+// judged from kFallbackTrialPixels on: a share above 1/12, about 8 %. A tilt of 1 or -1 can
+// make every pixel fall back, and such a row costs about a tenth more than the double kernel
+// alone until it is given up (docs/exact-fast-path.md).
 inline constexpr unsigned long long kFallbackLimit = 12;
 inline constexpr int32_t kFallbackTrialPixels = 256;
 
@@ -201,8 +202,10 @@ FAST_INLINE int32_t fastRun(const VectorControls &c, const FastConstants<F> &con
         transformRowScalar<Pixel>(c, reinterpret_cast<const unsigned char *>(&packed.pixels[i]),
                                   row + static_cast<std::size_t>(packed.places[i]) * sizeof(Pixel), 1);
     }
+#if defined(ZEPHYRINE_FAST_PATH_INSTRUMENTS)
     fastPathTally.pixels += static_cast<unsigned long long>(x);
     fastPathTally.fallbacks += fallbacks;
+#endif
     return x;
 }
 
@@ -228,7 +231,7 @@ FAST_TARGET void transformRowFast(const VectorControls &controls, const unsigned
 }
 
 // Only 8-bit rows: float output is a rounded float, not a truncated integer, and at 16 bits
-// the margin is so wide that a fifth of the pixels would fall back.
+// the margin is so wide that 29 % of the pixels would fall back (docs/exact-fast-path.md).
 template <class V, class F> struct FastRow {
     template <class Pixel> static constexpr RowFunction choose() {
         if constexpr (sizeof(typename Pixel::Channel) == 1) {
