@@ -336,12 +336,11 @@ int runBatch(const Options &options, const std::string &modulePath, std::ostream
     const std::size_t workers = std::max<std::size_t>(
         1, std::min<std::size_t>(jobs.size(),
                                  options.jobs > 0 ? static_cast<std::size_t>(options.jobs) : usableHardwareThreads()));
-    std::unique_ptr<embedhost::PluginModule> module;
     std::vector<std::unique_ptr<embedhost::EffectInstance>> runners;
     if (!options.check) {
-        module = std::make_unique<embedhost::PluginModule>(modulePath);
+        const auto module = std::make_shared<const embedhost::PluginModule>(modulePath);
         for (std::size_t i = 0; i < workers; ++i) {
-            runners.push_back(std::make_unique<embedhost::EffectInstance>(*module, options.controls));
+            runners.push_back(std::make_unique<embedhost::EffectInstance>(module, options.controls));
         }
         if (!options.outdir.empty()) {
             std::error_code error;

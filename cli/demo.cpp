@@ -2,14 +2,15 @@
 
 #include "cli/contact_sheet.h"
 #include "cli/gallery.h"
-#include "cli/pixel_rows.h"
 #include "cli/picture.h"
+#include "cli/pixel_rows.h"
 #include "cli/synthetic_map.h"
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <iomanip>
+#include <memory>
 
 namespace cli {
 
@@ -28,9 +29,9 @@ Picture lengthErrorMap(const Picture &map) {
     Picture picture = blankPicture(map.width(), map.height(), 8, 3);
     const embedhost::ImagePixels pixels = imagePixels(map);
     for (std::size_t p = 0; p < pixels.count; ++p) {
-        const embedhost::Decoded v = embedhost::decodeVector(embedhost::unitChannel(pixels, p, 0),
-                                                             embedhost::unitChannel(pixels, p, 1),
-                                                             embedhost::unitChannel(pixels, p, 2), false);
+        const embedhost::Decoded v =
+            embedhost::decodeVector(embedhost::unitChannel(pixels, p, 0), embedhost::unitChannel(pixels, p, 1),
+                                    embedhost::unitChannel(pixels, p, 2), false);
         heat(std::fabs(1.0 - std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z)), &picture.rgba[p * 4]);
         picture.rgba[p * 4 + 3] = 255;
     }
@@ -58,8 +59,8 @@ void printStats(std::ostream &out, const char *label, const embedhost::LengthSta
 int runDemo(const std::string &folder, const std::string &modulePath, std::ostream &out) {
     std::filesystem::create_directories(folder);
     captionFont(); // before any work: the pictures need their captions
-    const embedhost::PluginModule module(modulePath);
-    embedhost::EffectInstance runner(module, embedhost::Controls{});
+    embedhost::EffectInstance runner(std::make_shared<const embedhost::PluginModule>(modulePath),
+                                     embedhost::Controls{});
     out << "Zephyrine demo: a synthetic " << kSyntheticSide << "x" << kSyntheticSide
         << " normal map with vectors from 0.7 to 1.3 long, through the plug-in\n";
 
@@ -82,8 +83,8 @@ int runDemo(const std::string &folder, const std::string &modulePath, std::ostre
         }
         const std::string label = "output (" + std::to_string(depth) + "-bit)";
         printStats(out, label.c_str(), measureLengths(picture, false));
-        out << "  " << std::string(22, ' ') << std::setprecision(1)
-            << kSyntheticSide * kSyntheticSide / fastest / 1e6 << " megapixels per second (the effect)\n";
+        out << "  " << std::string(22, ' ') << std::setprecision(1) << kSyntheticSide * kSyntheticSide / fastest / 1e6
+            << " megapixels per second (the effect)\n";
         writePicture(folder + "/output-" + std::to_string(depth) + "bit.png", picture);
         if (depth == 8) {
             shown = picture;

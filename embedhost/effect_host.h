@@ -33,6 +33,7 @@ public:
     // On success the parameter array becomes the layer and the registered controls, at their defaults.
     PF_Err paramsSetup();
     PF_Err sequenceSetup() { return send(PF_Cmd_SEQUENCE_SETUP); }
+    PF_Err sequenceSetdown() { return send(PF_Cmd_SEQUENCE_SETDOWN); }
     PF_Err globalSetdown() { return send(PF_Cmd_GLOBAL_SETDOWN); }
     // Asks which part of the source the effect needs for `request` and what it will produce.
     PF_Err smartPreRender(const PF_LRect &request, PF_PreRenderOutput &answer);

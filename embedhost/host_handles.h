@@ -1,5 +1,5 @@
 // Host memory handles. The handle callbacks carry no effect reference, so the handles of
-// every simulated host live in one process-wide registry.
+// every host in the process live in one process-wide registry.
 #pragma once
 
 #include "api/effect_api.h"

@@ -83,7 +83,7 @@ Raises:
   RuntimeError no plug-in module found or it does not load (the message
                names the files tried)
   RenderError  (a RuntimeError) the effect refused the render; the message
-               has its error code
+               has its error code, the code's name and what the effect said
 
 The GIL is released while the frame renders.)";
 
@@ -125,6 +125,6 @@ inline constexpr const char *kPluginPathDoc =
     "The path of the plug-in module this process renders with, loading it if it is not loaded yet\n"
     "(RuntimeError naming the files tried when it cannot).";
 
-inline constexpr const char *kRenderErrorDoc = "The effect refused a command; the message has its error code.";
+inline constexpr const char *kRenderErrorDoc = "The effect refused a command; the message has its error code, the code's name and what the effect said.";
 
 } // namespace zephyrine_python

@@ -49,13 +49,13 @@ public:
     // Frees the host buffers the idle instances keep for their next frame.
     void releaseBuffers();
 
-    const std::string &pluginPath() const { return module_.path(); }
+    const std::string &pluginPath() const { return module_->path(); }
 
 private:
-    explicit InstancePool(const std::string &path) : module_(path) {}
+    explicit InstancePool(const std::string &path) : module_(std::make_shared<const embedhost::PluginModule>(path)) {}
     void giveBack(std::unique_ptr<embedhost::EffectInstance> instance);
 
-    embedhost::PluginModule module_;
+    std::shared_ptr<const embedhost::PluginModule> module_;
     std::mutex lock_;
     std::vector<std::unique_ptr<embedhost::EffectInstance>> idle_;
 };

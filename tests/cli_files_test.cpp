@@ -119,7 +119,8 @@ cli::Picture readLevel(const fs::path &path, int part, int level, int depth) {
 // and depth, in one piece) and read back.
 cli::Picture expectedLevel(const fs::path &input, int part, int level, int depth, OIIO::ImageSpec stored,
                            const fs::path &scratch) {
-    static embedhost::PluginModule module(embedhost::PluginModule::besideExecutable());
+    static const auto module =
+        std::make_shared<const embedhost::PluginModule>(embedhost::PluginModule::besideExecutable());
     embedhost::EffectInstance instance(module, {});
     cli::Picture picture = readLevel(input, part, level, depth);
     cli::renderPicture(instance, picture);
