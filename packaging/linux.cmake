@@ -10,18 +10,35 @@ endif()
 install(TARGETS zephyrine_ofx LIBRARY DESTINATION OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64
         COMPONENT ofx)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/zephyrine RENAME copyright COMPONENT ofx)
+# What Debian's checker asks of a package: a changelog, compressed as Debian compresses it
+# (gzip -9n), and the overrides for what the OpenFX standard and CPack make inherent. The
+# tool's manual page is made beside the tool (cli/).
+find_program(GZIP gzip REQUIRED)
+set(PACKAGE_DOCS ${CMAKE_BINARY_DIR}/package-docs)
+add_custom_command(
+    OUTPUT ${PACKAGE_DOCS}/changelog.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PACKAGE_DOCS}
+    COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_SOURCE_DIR}/debian/changelog > ${PACKAGE_DOCS}/changelog.gz
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/debian/changelog
+    VERBATIM)
+install(FILES ${PACKAGE_DOCS}/changelog.gz DESTINATION share/doc/zephyrine)
+add_custom_target(package_changelog ALL DEPENDS ${PACKAGE_DOCS}/changelog.gz)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/debian/lintian-overrides DESTINATION share/lintian/overrides
+        RENAME zephyrine)
 
 set(CPACK_GENERATOR DEB RPM)
 set(CPACK_PACKAGE_NAME zephyrine)
 set(CPACK_PACKAGE_VENDOR Corvanthis)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Corvanthis <zephyrine@corvanthis.com>")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.corvanthis.com/zephyrine")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "normal-map effect: zephyrine-render, the Python module and the OpenFX plug-in")
+# Lines of at most 79 characters, as both checkers ask.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Rescales the vectors of a normal map to unit length, with optional tilts and per-axis
-inversions: zephyrine-render for files and render farms, the Python module zephyrine for
-numpy arrays, and the OpenFX plug-in for the compositors that load OpenFX plug-ins from
-/usr/OFX/Plugins.")
+    "Rescales the vectors of a normal map to unit length, with optional tilts and
+per-axis inversions: zephyrine-render for files and render farms, the Python
+module zephyrine for numpy arrays, and the OpenFX plug-in for the compositors
+that load OpenFX plug-ins from /usr/OFX/Plugins.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -36,10 +53,13 @@ set(CPACK_RPM_PACKAGE_NAME zephyrine-ofx)
 set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
 set(CPACK_RPM_PACKAGE_LICENSE MIT)
 set(CPACK_RPM_PACKAGE_GROUP "Applications/Multimedia")
-set(CPACK_RPM_PACKAGE_SUMMARY "normal-map effect: the OpenFX plug-in")
+set(CPACK_RPM_PACKAGE_SUMMARY "Normal-map effect: the OpenFX plug-in")
 set(CPACK_RPM_PACKAGE_DESCRIPTION
-    "Rescales the vectors of a normal map to unit length, with optional tilts and per-axis
-inversions: the OpenFX plug-in, for the compositors that load OpenFX plug-ins from /usr/OFX/Plugins.")
+    "Rescales the vectors of a normal map to unit length, with optional tilts and
+per-axis inversions: the OpenFX plug-in, for the compositors that load OpenFX
+plug-ins from /usr/OFX/Plugins.")
+# rpmbuild fills the Packager tag from this macro.
+set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_PACKAGE_CONTACT}")
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/OFX /usr/OFX/Plugins)
 # Per-generator settings, read by cpack once the generator is known: the RPM packs one component.
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_SOURCE_DIR}/per_generator.cmake)

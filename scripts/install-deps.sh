@@ -32,6 +32,10 @@ need unzip has unzip
 need dpkg-dev has dpkg-shlibdeps
 # CPack's RPM generator runs rpmbuild; the package test unpacks the result with rpm2cpio and cpio.
 need rpm has rpmbuild
+# The package tests run each distribution's own checker; the manual page is made from --help.
+need lintian has lintian
+need rpmlint has rpmlint
+need help2man has help2man
 need cpio has cpio
 need fonts-dejavu-core test -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 # The Python module, for Debian's own python3, and its tests (pytest, OpenImageIO's Python

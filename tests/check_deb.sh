@@ -27,9 +27,18 @@ if [ -n "$python" ]; then
     [ -f "$root/$extension" ] || fail "the package lacks /$extension"
 fi
 unexpected=$(cd "$root" && find . -type f | grep -v -e '^./usr/bin/zephyrine-render$' -e '^./usr/lib/zephyrine/zephyrine.so$' \
-    -e '^./usr/OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64/Zephyrine.ofx$' -e '^./usr/share/doc/zephyrine/copyright$' |
+    -e '^./usr/OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64/Zephyrine.ofx$' -e '^./usr/share/doc/zephyrine/copyright$' \
+    -e '^./usr/share/doc/zephyrine/changelog.gz$' -e '^./usr/share/man/man1/zephyrine-render.1.gz$' \
+    -e '^./usr/share/lintian/overrides/zephyrine$' |
     grep -vxF "./$extension" || true)
 [ -z "$unexpected" ] || fail "the package also holds: $unexpected"
+
+# Debian's own checker: no tag but those the package overrides, each with its reason.
+tags=$(lintian --allow-root "$deb" 2>&1) || fail "lintian reports errors:
+$tags"
+[ -z "$tags" ] || fail "lintian reports:
+$tags"
+zcat "$root/usr/share/man/man1/zephyrine-render.1.gz" | grep -q 'tilt.-forward' || fail "the manual page lacks the options"
 
 [ "$(dpkg-deb -f "$deb" Package)" = zephyrine ] || fail "package name: $(dpkg-deb -f "$deb" Package)"
 [ "$(dpkg-deb -f "$deb" Version)" = 1.0.0 ] || fail "version: $(dpkg-deb -f "$deb" Version)"

@@ -13,6 +13,11 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 
+# The distributions' own checker, with the project's settings (the licence list, the inherent tags).
+report=$(rpmlint -c "$(dirname "$0")/../packaging/rpmlint.toml" "$package" 2>&1) || true
+echo "$report" | grep -q " 0 errors, 0 warnings" || fail "rpmlint reports:
+$report"
+
 fields=$(rpm -qp --qf '%{NAME} %{VERSION} %{RELEASE} %{ARCH} %{LICENSE}' "$package")
 [ "$fields" = "zephyrine-ofx 1.0.0 1 x86_64 MIT" ] || fail "name, version, release, arch, licence: $fields"
 
