@@ -1,6 +1,7 @@
 // How fast the effect renders, against what the machine allows.
-//   build/linux/bin/render_bench [--runs N] [--level scalar|sse2|avx2|avx512]
-// (--level makes every part, the loaded module too, use that instruction set's kernels.)
+//   build/linux/bin/render_bench [--runs N] [--level scalar|sse2|avx2|avx512] [--fast-path]
+// (--level makes every part, the loaded module too, use that instruction set's kernels;
+// --fast-path times only the 8-bit fast path against the double kernel.)
 // 1. 3840x2160 frames at 8, 16 and 32 bits through the loaded module (SMART_RENDER; the pool
 //    as a host uses it) with the defaults and with a compositor's controls, each median
 //    against two ceilings measured in the same run on every hardware thread: copying the
@@ -34,6 +35,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <random>
 #include <string>
@@ -158,35 +160,89 @@ void frameThroughTheModule(PF_FilterProc entry, int depth, int runs, int threads
     }
 }
 
-template <class Pixel> void kernelOnOneThread(int runs, void (*fill)(embedhost::World &) = fillRandomly) {
-    const int depth = static_cast<int>(sizeof(typename Pixel::Channel)) * 8;
-    embedhost::World source({kWidth, kHeight, depth}), output({kWidth, kHeight, depth});
-    fill(source);
-    CorvanthisHost host("bench", "bench", "bench");
+// The filter over a 3840x2160 frame of `Pixel` on the calling thread, as the driver's bands
+// run it, without the module around it.
+template <class Pixel> class KernelAlone {
+public:
+    explicit KernelAlone(void (*fill)(embedhost::World &))
+        : source_({kWidth, kHeight, kDepth}), output_({kWidth, kHeight, kDepth}), host_("bench", "bench", "bench"),
+          filter_(&host_) {
+        fill(source_);
+        filter_.input = View::fromDesc(describeWorld(source_.layer(), kDepth));
+        filter_.output = View::fromDesc(describeWorld(output_.layer(), kDepth));
+    }
+    static constexpr int kDepth = static_cast<int>(sizeof(typename Pixel::Channel)) * 8;
+    void setControls(const VectorControls &controls) { filter_.controls = controls; }
+    void frame() { filter_.applyRows(0, 1, 0); }
+    // One more frame: the share of its pixels on the fast path, and of those the share the
+    // double kernel decided.
+    std::pair<double, double> fastPathShares() {
+        const FastPathTally before = fastPathTally;
+        frame();
+        const double fast = static_cast<double>(fastPathTally.pixels - before.pixels);
+        const double fallbacks = static_cast<double>(fastPathTally.fallbacks - before.fallbacks);
+        return {fast / kFramePixels, fast > 0 ? fallbacks / fast : 0.0};
+    }
+
+private:
     using View = PixelArray<Pixel, 0, 0>;
-    ZephyrineFilter<View, CorvanthisHost> filter(&host);
-    filter.input = View::fromDesc(describeWorld(source.layer(), source.shape().bitDepth));
-    filter.output = View::fromDesc(describeWorld(output.layer(), output.shape().bitDepth));
-    std::printf("  %2d-bit:", depth);
+    embedhost::World source_, output_;
+    CorvanthisHost host_;
+    ZephyrineFilter<View, CorvanthisHost> filter_;
+};
+
+template <class Pixel> void kernelOnOneThread(int runs, void (*fill)(embedhost::World &) = fillRandomly) {
+    KernelAlone<Pixel> kernel(fill);
+    std::printf("  %2d-bit:", KernelAlone<Pixel>::kDepth);
     std::string shares;
     for (const ControlSet &set : kControlSets) {
-        filter.controls = set.controls;
-        const double seconds = bench::medianSeconds(runs, [&] { filter.applyRows(0, 1, 0); });
+        kernel.setControls(set.controls);
+        const double seconds = bench::medianSeconds(runs, [&] { kernel.frame(); });
         std::printf("   %s %5.0f Mpx/s", set.name, kFramePixels / seconds * 1e-6);
         if constexpr (!Pixel::isFloat) {
-            // What one more frame does on this thread: pixels on the fast path, and of those the
-            // share the double kernel decided.
-            const FastPathTally before = fastPathTally;
-            filter.applyRows(0, 1, 0);
-            const double fast = static_cast<double>(fastPathTally.pixels - before.pixels);
-            const double fallbacks = static_cast<double>(fastPathTally.fallbacks - before.fallbacks);
+            const auto [fast, fellBack] = kernel.fastPathShares();
             char text[160];
             std::snprintf(text, sizeof text, "          %-13s single precision for %5.1f%% of pixels, of which %.3f%% fell back\n",
-                          set.name, 100.0 * fast / kFramePixels, fast > 0 ? 100.0 * fallbacks / fast : 0.0);
+                          set.name, 100.0 * fast, 100.0 * fellBack);
             shares += text;
         }
     }
     std::printf("\n%s", shares.c_str());
+}
+
+// The 8-bit fast path against the double kernel alone (its margin scaled to infinity), timed
+// in turn on one thread, under control sets from the everyday to those that put results on
+// an integer: the figures of docs/exact-fast-path.md's "When it pays".
+void fastPathAgainstTheDoubleKernel(int runs) {
+    const ControlSet sets[] = {{"defaults", {}},
+                               {"invert x", {0, 0, 0, 1, 0, 0, 0, 0}},
+                               {"compositor's", {0.25, -0.5, 0.125, 0, 1, 0, 0, 0}},
+                               {"tilts, invert x", {0.25, -0.5, 0.75, 1, 0, 0, 0, 0}},
+                               {"forward -0.99", {static_cast<float>(-0.99), 0, 0, 0, 0, 0, 0, 0}},
+                               {"tilts 1, 1, 1", {1, 1, 1, 0, 0, 0, 0, 0}},
+                               {"forward -1", {-1, 0, 0, 0, 0, 0, 0, 0}}};
+    const std::pair<const char *, void (*)(embedhost::World &)> pictures[] = {
+        {"random pixels", fillRandomly}, {"bumps on flat ground", fillWithANormalMap}};
+    for (const auto &[picture, fill] : pictures) {
+        KernelAlone<Pixel8> kernel(fill);
+        std::printf("  %s:\n", picture);
+        for (const ControlSet &set : sets) {
+            kernel.setControls(set.controls);
+            std::vector<double> fast, exact;
+            for (int run = 0; run < runs; ++run) {
+                setFastMarginScaleForTesting(1.0);
+                fast.push_back(bench::medianSeconds(1, [&] { kernel.frame(); }));
+                setFastMarginScaleForTesting(std::numeric_limits<double>::infinity());
+                exact.push_back(bench::medianSeconds(1, [&] { kernel.frame(); }));
+            }
+            setFastMarginScaleForTesting(1.0);
+            const auto [took, fellBack] = kernel.fastPathShares();
+            const double fastRate = kFramePixels / bench::median(fast) * 1e-6;
+            const double exactRate = kFramePixels / bench::median(exact) * 1e-6;
+            std::printf("    %-16s fast %5.0f / double %5.0f Mpx/s (%.2f)   fell back %.2f%% of pixels (fast path took %.0f%%)\n",
+                        set.name, fastRate, exactRate, fastRate / exactRate, 100.0 * took * fellBack, 100.0 * took);
+        }
+    }
 }
 
 // A 16x16 frame through the adapter as the driver runs it (the pool), and on the calling thread.
@@ -327,7 +383,15 @@ void premiereAgainstArgb(PF_FilterProc entry, int depth, int runs) {
 
 int main(int argc, char **argv) {
     int runs = 9;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool fastPathOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--fast-path") == 0) {
+            fastPathOnly = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            break;
+        }
         if (std::strcmp(argv[i], "--runs") == 0) {
             runs = std::max(1, std::atoi(argv[i + 1]));
         } else if (std::strcmp(argv[i], "--level") == 0) {
@@ -341,10 +405,16 @@ int main(int argc, char **argv) {
             forceVectorLevel(*level);
             setenv(vectorLevelVariable, argv[i + 1], 1);
         }
+        ++i;
     }
     const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     std::printf("%s, %d hardware threads; kernels: %s; median of %d runs after a warm-up\n", processorName().c_str(),
                 threads, vectorLevelName(activeVectorLevel()), runs);
+    if (fastPathOnly) {
+        std::printf("the 8-bit fast path against the double kernel alone, one thread, 3840x2160, in turn:\n");
+        fastPathAgainstTheDoubleKernel(runs);
+        return 0;
+    }
 
     std::printf("3840x2160 through the module (SMART_RENDER), ceilings on %d threads (sqrt+div %d doubles wide):\n",
                 threads, bench::sqrtDivLanes());
