@@ -103,7 +103,8 @@ inline Carried tiltBound(Carried in, double t, double u, double kappa) {
 
 inline double doubleKernelError(const VectorControls &c) {
     Carried carried = decodeBound(c, kDoubleRoundoff, kDoubleRoundoff);
-    for (double t : {c.tiltForward, c.tiltSideways, c.tiltUpwards}) {
+    for (const TiltStep &step : kTiltOrder) {
+        const double t = c.*step.control;
         if (vector_detail::tiltApplies(t)) {
             carried = tiltBound(carried, t, kDoubleRoundoff, kDoubleRoundoff);
         }
@@ -134,11 +135,9 @@ struct Affine {
 inline std::array<Affine, 3> affineComponents(const VectorControls &c, double readFactor) {
     const Tracked factor{readFactor, kDoubleRoundoff * readFactor}; // the double nearest 1/MAX
     const Tracked one{1.0, 0.0};
-    const int32_t inverts[3] = {c.invertX, c.invertY, c.invertZ};
     std::array<Affine, 3> v{};
     for (int i = 0; i < 3; ++i) {
-        const bool flipped = (inverts[i] != 0) != (c.invertAll != 0);
-        const double sign = flipped ? -1.0 : 1.0;
+        const double sign = componentFlipped(c, i) ? -1.0 : 1.0;
         if (c.traditionalFormat != 0) {
             v[i] = {{sign * factor.value, factor.error}, {0.0, 0.0}}; // x = +-c f
         } else {
@@ -147,20 +146,19 @@ inline std::array<Affine, 3> affineComponents(const VectorControls &c, double re
         }
     }
     // Tilting toward a: a + (1 - a) t = a (1 - t) + t; the other two times k = 1 - |t|.
-    auto tilt = [&](double t, int toward, int other1, int other2) {
+    for (const TiltStep &step : kTiltOrder) {
+        const double t = c.*step.control;
         if (!vector_detail::tiltApplies(t)) {
-            return;
+            continue;
         }
         const Tracked keep = plus(one, {-t, 0.0});
         const Tracked k = plus(one, {-std::fabs(t), 0.0});
-        v[toward] = {times(v[toward].scale, keep), plus(times(v[toward].offset, keep), {t, 0.0})};
-        for (int other : {other1, other2}) {
+        Affine &toward = v[step.toward];
+        toward = {times(toward.scale, keep), plus(times(toward.offset, keep), {t, 0.0})};
+        for (int other : {step.other1, step.other2}) {
             v[other] = {times(v[other].scale, k), times(v[other].offset, k)};
         }
-    };
-    tilt(c.tiltForward, 2, 0, 1);
-    tilt(c.tiltSideways, 0, 1, 2);
-    tilt(c.tiltUpwards, 1, 0, 2);
+    }
     return v;
 }
 
@@ -194,11 +192,10 @@ inline double doubleKernelPerReciprocal(double h, const VectorControls &c) {
 template <class Pixel> void planNearIdentity(const VectorControls &c, FastPlan &plan, double &aTerm, double &bTerm) {
     using Layout = typename Pixel::ChannelLayout;
     const double uf = kFloatRoundoff, h = 0.5 * static_cast<double>(Pixel::maximum);
-    const int32_t inverts[3] = {c.invertX, c.invertY, c.invertZ};
     const int positions[3] = {Layout::red, Layout::green, Layout::blue};
     plan.nearIdentity = true;
     for (int i = 0; i < 3; ++i) {
-        const bool flipped = (inverts[i] != 0) != (c.invertAll != 0);
+        const bool flipped = componentFlipped(c, i);
         plan.scale[i] = flipped ? -1.0f : 1.0f; // h = c - 127.5, or 127.5 - c when inverted
         plan.offset[i] = static_cast<float>(flipped ? h : -h);
         plan.flips |= flipped ? 0xFFu << (8 * positions[i]) : 0u;

@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
-template <class Pixel> void transformPixel(const VectorControls &controls, const unsigned char *from, unsigned char *to) {
+template <class Pixel>
+[[gnu::always_inline]] inline void transformPixel(const VectorControls &controls, const unsigned char *from, unsigned char *to) {
     using Layout = typename Pixel::ChannelLayout;
     using T = typename Pixel::Channel;
     // Hosts align rows as they like: copy channels in and out rather than cast the address.

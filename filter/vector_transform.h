@@ -3,6 +3,7 @@
 // nothing may be reordered or contracted into fused multiply-adds.
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -22,6 +23,24 @@ struct Vector3 {
     double x, y, z;
 };
 
+// Whether a component is negated: its own inversion and Invert All cancel each other.
+inline bool componentFlipped(const VectorControls &c, int component) {
+    const int32_t inverts[3] = {c.invertX, c.invertY, c.invertZ};
+    return (inverts[component] != 0) != (c.invertAll != 0);
+}
+
+// The tilts in the order they apply: the control, the component it tilts toward and the two it
+// shrinks (0 x, 1 y, 2 z). Every kernel and every bound on them walks this table.
+struct TiltStep {
+    double VectorControls::*control;
+    int toward, other1, other2;
+};
+inline constexpr std::array<TiltStep, 3> kTiltOrder{{
+    {&VectorControls::tiltForward, 2, 0, 1},
+    {&VectorControls::tiltSideways, 0, 1, 2},
+    {&VectorControls::tiltUpwards, 1, 0, 2},
+}};
+
 namespace vector_detail {
 
 inline bool tiltApplies(double t) { return t != 0.0 && !std::isnan(t); }
@@ -37,8 +56,10 @@ inline void tilt(double t, double &toward, double &other1, double &other2) {
 } // namespace vector_detail
 
 // Turns unit-scale red, green and blue into the encoded unit-length vector, (v + 1) * 0.5 each.
-inline Vector3 transformVector(const VectorControls &c, double red, double green, double blue) {
-    double x, y, z;
+// Inlined always: the tilt loop below hides from the inliner how little it becomes once unrolled.
+[[gnu::always_inline]] inline Vector3 transformVector(const VectorControls &c, double red, double green, double blue) {
+    double v[3];
+    double &x = v[0], &y = v[1], &z = v[2];
     if (c.traditionalFormat == 0) {
         if (c.invertX != 0) {
             red = 1.0 - red;
@@ -68,14 +89,13 @@ inline Vector3 transformVector(const VectorControls &c, double red, double green
         }
     }
 
-    if (vector_detail::tiltApplies(c.tiltForward)) {
-        vector_detail::tilt(c.tiltForward, z, x, y);
-    }
-    if (vector_detail::tiltApplies(c.tiltSideways)) {
-        vector_detail::tilt(c.tiltSideways, x, y, z);
-    }
-    if (vector_detail::tiltApplies(c.tiltUpwards)) {
-        vector_detail::tilt(c.tiltUpwards, y, x, z);
+    // Unrolled, the table folds away: each tilt names its components as constants.
+#pragma GCC unroll 3
+    for (const TiltStep &step : kTiltOrder) {
+        const double t = c.*step.control;
+        if (vector_detail::tiltApplies(t)) {
+            vector_detail::tilt(t, v[step.toward], v[step.other1], v[step.other2]);
+        }
     }
 
     // A zero (or NaN) length is left as it is: a zero vector encodes as the mid value.

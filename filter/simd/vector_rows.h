@@ -82,7 +82,8 @@ KERNEL_INLINE void transformLanes(const VectorControls &c, typename V::D &red, t
                                   typename V::D &blue) {
     using D = typename V::D;
     const D one = V::set1(1.0);
-    D x, y, z;
+    D v[3];
+    D &x = v[0], &y = v[1], &z = v[2];
     if (c.traditionalFormat == 0) {
         x = decodeLanes<V, Pixel>(red, c.invertX, c.invertAll);
         y = decodeLanes<V, Pixel>(green, c.invertY, c.invertAll);
@@ -104,14 +105,13 @@ KERNEL_INLINE void transformLanes(const VectorControls &c, typename V::D &red, t
         }
     }
 
-    if (vector_detail::tiltApplies(c.tiltForward)) {
-        tiltLanes<V>(c.tiltForward, z, x, y);
-    }
-    if (vector_detail::tiltApplies(c.tiltSideways)) {
-        tiltLanes<V>(c.tiltSideways, x, y, z);
-    }
-    if (vector_detail::tiltApplies(c.tiltUpwards)) {
-        tiltLanes<V>(c.tiltUpwards, y, x, z);
+    // Unrolled, the table folds away: each tilt names its components as constants.
+#pragma GCC unroll 3
+    for (const TiltStep &step : kTiltOrder) {
+        const double t = c.*step.control;
+        if (vector_detail::tiltApplies(t)) {
+            tiltLanes<V>(t, v[step.toward], v[step.other1], v[step.other2]);
+        }
     }
 
     const D s = V::add(V::add(V::mul(y, y), V::mul(x, x)), V::mul(z, z));
