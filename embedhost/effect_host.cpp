@@ -58,6 +58,13 @@ struct EffectHost::Callbacks {
     static PF_Handle newHandle(A_u_longlong size) {
         return currentHost != nullptr ? currentHost->newHandle(size) : embedhost::newHandle(size);
     }
+    static void disposeHandle(PF_Handle handle) {
+        if (currentHost != nullptr) {
+            currentHost->disposeHandle(handle);
+        } else {
+            embedhost::disposeHandle(handle);
+        }
+    }
     static void *lockHandle(PF_Handle handle) {
         return currentHost != nullptr ? currentHost->lockHandle(handle) : embedhost::lockHandle(handle);
     }
@@ -97,7 +104,7 @@ EffectHost::EffectHost(PF_FilterProc entry) : entry_(entry) {
     utils_.host_new_handle = Callbacks::newHandle;
     utils_.host_lock_handle = Callbacks::lockHandle;
     utils_.host_unlock_handle = unlockHandle;
-    utils_.host_dispose_handle = disposeHandle;
+    utils_.host_dispose_handle = Callbacks::disposeHandle;
     utils_.host_get_handle_size = handleSize;
     utils_.ansi.sprintf = ansiSprintf;
     utils_.ansi.strcpy = ansiStrcpy;
@@ -301,6 +308,8 @@ PF_Err EffectHost::checkoutOutput(PF_EffectWorld **output) {
 }
 
 PF_Handle EffectHost::newHandle(A_u_longlong size) { return embedhost::newHandle(size); }
+
+void EffectHost::disposeHandle(PF_Handle handle) { embedhost::disposeHandle(handle); }
 
 void *EffectHost::lockHandle(PF_Handle handle) { return embedhost::lockHandle(handle); }
 

@@ -89,6 +89,7 @@ protected:
     virtual PF_Err checkoutLayerPixels(PF_EffectWorld **pixels);
     virtual PF_Err checkoutOutput(PF_EffectWorld **output);
     virtual PF_Handle newHandle(A_u_longlong size);
+    virtual void disposeHandle(PF_Handle handle);
     virtual void *lockHandle(PF_Handle handle);
     virtual SPErr acquireSuite(const char *name, int32_t version, const void **suite);
     virtual SPErr releaseSuite(const char *name, int32_t version);

@@ -1,6 +1,5 @@
 #include "embedhost/host_handles.h"
 
-#include <atomic>
 #include <cstdlib>
 
 namespace embedhost {
@@ -12,8 +11,6 @@ struct Block {
     void *data;
     A_u_longlong size;
 };
-
-std::atomic<long> outstanding{0};
 
 Block *blockOf(PF_Handle handle) { return reinterpret_cast<Block *>(handle); }
 
@@ -30,7 +27,6 @@ PF_Handle newHandle(A_u_longlong size) {
         return nullptr;
     }
     block->size = size;
-    outstanding.fetch_add(1);
     return &block->data;
 }
 
@@ -44,11 +40,8 @@ void disposeHandle(PF_Handle handle) {
     }
     std::free(blockOf(handle)->data);
     std::free(blockOf(handle));
-    outstanding.fetch_sub(1);
 }
 
 A_u_longlong handleSize(PF_Handle handle) { return handle != nullptr ? blockOf(handle)->size : 0; }
-
-long outstandingHandles() { return outstanding.load(); }
 
 } // namespace embedhost

@@ -12,7 +12,4 @@ void unlockHandle(PF_Handle handle);
 void disposeHandle(PF_Handle handle);
 A_u_longlong handleSize(PF_Handle handle);
 
-// Handles made and not yet disposed of, in the whole process.
-long outstandingHandles();
-
 } // namespace embedhost

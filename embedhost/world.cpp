@@ -2,10 +2,13 @@
 
 namespace embedhost {
 
-World::World(const WorldShape &shape, std::size_t margin, unsigned char pattern)
-    : shape_(shape), stride_(shape.width * (shape.bitDepth / 2) + shape.padBytes),
-      buffer_(2 * margin + static_cast<std::size_t>(stride_) * static_cast<std::size_t>(shape.height), pattern) {
-    unsigned char *first = buffer_.data() + margin;
+World::World(const WorldShape &shape) : World(shape, nullptr) {}
+
+World::World(const WorldShape &shape, unsigned char *memory)
+    : shape_(shape), stride_(static_cast<int32_t>(strideFor(shape))),
+      owned_(memory != nullptr ? 0 : strideFor(shape) * static_cast<std::size_t>(shape.height)),
+      memory_(memory != nullptr ? memory : owned_.data()) {
+    unsigned char *first = memory_;
     if (shape.bottomUp && shape.height > 0) {
         first += static_cast<std::ptrdiff_t>(shape.height - 1) * stride_;
     }
@@ -17,6 +20,11 @@ World::World(const WorldShape &shape, std::size_t margin, unsigned char pattern)
     layer_.extent_hint = {0, 0, shape.width, shape.height};
     layer_.pix_aspect_ratio = {1, 1};
     fill(0);
+}
+
+std::size_t World::strideFor(const WorldShape &shape) {
+    return static_cast<std::size_t>(shape.width) * static_cast<std::size_t>(shape.bitDepth / 2) +
+           static_cast<std::size_t>(shape.padBytes);
 }
 
 std::size_t World::bytesFor(int32_t width, int32_t height, int bitDepth) {
@@ -34,7 +42,7 @@ PrPixelFormat World::pixelFormat() const {
 
 bool World::holds(const void *address) const {
     const auto *byte = static_cast<const unsigned char *>(address);
-    return byte >= buffer_.data() && byte < buffer_.data() + buffer_.size();
+    return byte >= memory_ && byte < memory_ + static_cast<std::size_t>(stride_) * static_cast<std::size_t>(shape_.height);
 }
 
 unsigned char *World::rowStart(int32_t y) const {

@@ -24,7 +24,8 @@ struct WorldShape {
 
 class World {
 public:
-    explicit World(const WorldShape &shape) : World(shape, 0, 0) {}
+    // A world that owns its pixels, set to zero.
+    explicit World(const WorldShape &shape);
     virtual ~World() = default;
     World(const World &) = delete;
     World &operator=(const World &) = delete;
@@ -54,16 +55,21 @@ public:
     // Sets every pixel byte (not the padding) to `byte`.
     void fill(unsigned char byte);
 
+    // The bytes one row takes in memory, its padding included.
+    static std::size_t strideFor(const WorldShape &shape);
+
 protected:
-    // A world with `margin` bytes of `pattern` before and after its rows, and in its padding.
-    World(const WorldShape &shape, std::size_t margin, unsigned char pattern);
+    // A world laid over memory a derived world owns: strideFor(shape) * height bytes from
+    // `memory`, the top row first unless the rows run bottom-up. Pixels are set to zero; the
+    // row padding is left as it is.
+    World(const WorldShape &shape, unsigned char *memory);
     unsigned char *rowStart(int32_t y) const;
-    const std::vector<unsigned char> &buffer() const { return buffer_; }
 
 private:
     WorldShape shape_;
     int32_t stride_;
-    std::vector<unsigned char> buffer_;
+    std::vector<unsigned char> owned_;
+    unsigned char *memory_;
     PF_LayerDef layer_{};
 };
 

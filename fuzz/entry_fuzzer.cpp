@@ -5,7 +5,7 @@
 // libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer (the "fuzz" preset).
 #include "host/serve_command.h"
 #include "host/zephyrine_ae_host.h"
-#include "embedhost/host_handles.h"
+#include "hostsim/handle_count.h"
 #include "hostsim/host_sim.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -247,7 +247,7 @@ void sendOne(FuzzedDataProvider &in, hostsim::HostSim &sim, Worlds &worlds) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     FuzzedDataProvider in(data, size);
-    const long handlesBefore = embedhost::outstandingHandles();
+    const long handlesBefore = hostsim::outstandingHandles();
     {
         hostsim::HostSim sim(kEntry);
         script(in, sim.script());
@@ -260,6 +260,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
             require(worlds.intact(), "nothing written around either world, nor in its row padding");
         }
     }
-    require(embedhost::outstandingHandles() == handlesBefore, "every handle made is disposed of");
+    require(hostsim::outstandingHandles() == handlesBefore, "every handle made is disposed of");
     return 0;
 }

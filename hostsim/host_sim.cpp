@@ -1,5 +1,6 @@
 #include "hostsim/host_sim.h"
 
+#include "hostsim/handle_count.h"
 #include "platform/system.h"
 
 #include <algorithm>
@@ -165,8 +166,10 @@ PF_Err HostSim::checkoutOutput(PF_EffectWorld **output) {
 }
 
 PF_Handle HostSim::newHandle(A_u_longlong size) {
-    return failsNow("host_new_handle") ? nullptr : EffectHost::newHandle(size);
+    return failsNow("host_new_handle") ? nullptr : countedNewHandle(size);
 }
+
+void HostSim::disposeHandle(PF_Handle handle) { countedDisposeHandle(handle); }
 
 void *HostSim::lockHandle(PF_Handle handle) {
     return failsNow("host_lock_handle") ? nullptr : EffectHost::lockHandle(handle);

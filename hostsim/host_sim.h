@@ -97,6 +97,7 @@ protected:
     PF_Err checkoutLayerPixels(PF_EffectWorld **pixels) override;
     PF_Err checkoutOutput(PF_EffectWorld **output) override;
     PF_Handle newHandle(A_u_longlong size) override;
+    void disposeHandle(PF_Handle handle) override;
     void *lockHandle(PF_Handle handle) override;
     SPErr acquireSuite(const char *name, int32_t version, const void **suite) override;
     SPErr releaseSuite(const char *name, int32_t version) override;

@@ -10,7 +10,10 @@ constexpr unsigned char kGuardPattern = 0xE7;
 
 } // namespace
 
-World::World(const WorldShape &shape) : embedhost::World(shape, kGuardBytes, kGuardPattern) {}
+World::World(const WorldShape &shape)
+    : GuardedBuffer{std::vector<unsigned char>(
+          2 * kGuardBytes + strideFor(shape) * static_cast<std::size_t>(shape.height), kGuardPattern)},
+      embedhost::World(shape, guarded.data() + kGuardBytes) {}
 
 PF_LayerDef World::fieldLayer(PF_Field field) {
     const int32_t first = field == PF_Field_LOWER ? 1 : 0;
@@ -33,8 +36,8 @@ std::vector<unsigned char> World::contents() const {
 
 bool World::guardsIntact() const {
     const auto isGuard = [](unsigned char byte) { return byte == kGuardPattern; };
-    const unsigned char *begin = buffer().data();
-    const unsigned char *end = begin + buffer().size();
+    const unsigned char *begin = guarded.data();
+    const unsigned char *end = begin + guarded.size();
     if (!std::all_of(begin, begin + kGuardBytes, isGuard) || !std::all_of(end - kGuardBytes, end, isGuard)) {
         return false;
     }

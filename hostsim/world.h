@@ -11,7 +11,12 @@ namespace hostsim {
 
 using embedhost::WorldShape;
 
-class World : public embedhost::World {
+// The guarded buffer, made before the world laid over it.
+struct GuardedBuffer {
+    std::vector<unsigned char> guarded;
+};
+
+class World : private GuardedBuffer, public embedhost::World {
 public:
     // Bytes of guard pattern before and after the pixels.
     static constexpr std::size_t kGuardBytes = 64;

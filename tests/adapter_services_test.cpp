@@ -2,6 +2,7 @@
 #include "host/zephyrine_ae_host.h"
 
 #include "embedhost/host_handles.h"
+#include "hostsim/handle_count.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ struct Adapter : ZephyrineAEHost {
         utils.host_new_handle = counted;
         utils.host_lock_handle = lockOrRefuse;
         utils.host_unlock_handle = embedhost::unlockHandle;
-        utils.host_dispose_handle = embedhost::disposeHandle;
+        utils.host_dispose_handle = hostsim::countedDisposeHandle;
         in.utils = &utils;
         in.inter.progress = answerProgress;
         inData = &in;
@@ -24,7 +25,7 @@ struct Adapter : ZephyrineAEHost {
 
     static PF_Handle counted(A_u_longlong size) {
         lastHandleSize = size;
-        return refuseHandles ? nullptr : embedhost::newHandle(size);
+        return refuseHandles ? nullptr : hostsim::countedNewHandle(size);
     }
     static void *lockOrRefuse(PF_Handle handle) { return refuseLocks ? nullptr : embedhost::lockHandle(handle); }
     static PF_Err answerProgress(PF_ProgPtr, A_long, A_long) { return progressAnswer; }
@@ -43,7 +44,7 @@ struct Adapter : ZephyrineAEHost {
 
 TEST(HostMemory, AllocateAsksForEightBytesMoreAndDeallocateGivesItBack) {
     Adapter adapter;
-    const long before = embedhost::outstandingHandles();
+    const long before = hostsim::outstandingHandles();
     void *block = adapter.allocate(0);
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(Adapter::lastHandleSize, 8u);
@@ -51,11 +52,11 @@ TEST(HostMemory, AllocateAsksForEightBytesMoreAndDeallocateGivesItBack) {
     ASSERT_NE(larger, nullptr);
     std::memset(larger, 0xAB, 100);
     EXPECT_EQ(Adapter::lastHandleSize, 108u);
-    EXPECT_EQ(embedhost::outstandingHandles(), before + 2);
+    EXPECT_EQ(hostsim::outstandingHandles(), before + 2);
     adapter.deallocate(block);
     adapter.deallocate(larger);
     adapter.deallocate(nullptr);
-    EXPECT_EQ(embedhost::outstandingHandles(), before);
+    EXPECT_EQ(hostsim::outstandingHandles(), before);
 }
 
 TEST(HostMemory, RefusedHandleGivesNull) {
@@ -63,11 +64,11 @@ TEST(HostMemory, RefusedHandleGivesNull) {
     Adapter::refuseHandles = true;
     EXPECT_EQ(adapter.allocate(16), nullptr);
     Adapter::refuseHandles = false;
-    const long before = embedhost::outstandingHandles();
+    const long before = hostsim::outstandingHandles();
     Adapter::refuseLocks = true;
     EXPECT_EQ(adapter.allocate(16), nullptr) << "a handle that cannot be locked";
     Adapter::refuseLocks = false;
-    EXPECT_EQ(embedhost::outstandingHandles(), before) << "the handle that could not be locked is disposed of";
+    EXPECT_EQ(hostsim::outstandingHandles(), before) << "the handle that could not be locked is disposed of";
     adapter.in.utils = nullptr;
     EXPECT_EQ(adapter.allocate(16), nullptr) << "a host without utility callbacks";
 }

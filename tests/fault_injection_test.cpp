@@ -2,7 +2,7 @@
 // sequence, one run per call, through the loaded module: the command that saw the failure
 // answers the host's own code (or, where the host answered a null handle, out of memory), and
 // nothing taken from the host is kept or written outside the output.
-#include "embedhost/host_handles.h"
+#include "hostsim/handle_count.h"
 #include "hostsim/host_sim.h"
 #include "embedhost/plugin_module.h"
 
@@ -92,7 +92,7 @@ TEST(FaultInjection, EveryHostCallOfALifetimeCanFail) {
         for (int n = 1; n <= calls; ++n) {
             Frame frame(depth);
             const std::vector<unsigned char> source = frame.source.contents();
-            const long handlesBefore = embedhost::outstandingHandles();
+            const long handlesBefore = hostsim::outstandingHandles();
             hostsim::HostSim sim(module().entryPoint());
             sim.script().processors = kProcessors;
             sim.script().failCall = n;
@@ -118,7 +118,7 @@ TEST(FaultInjection, EveryHostCallOfALifetimeCanFail) {
             }
             EXPECT_EQ(seen.checkouts.size(), seen.checkinIds.size()) << "every control checked out is checked in";
             EXPECT_EQ(seen.suitesAcquired, seen.suitesReleased) << "every suite acquired is released";
-            EXPECT_EQ(embedhost::outstandingHandles(), handlesBefore) << "every handle made is disposed of";
+            EXPECT_EQ(hostsim::outstandingHandles(), handlesBefore) << "every handle made is disposed of";
             EXPECT_TRUE(frame.output.guardsIntact()) << "nothing written outside the output";
             EXPECT_EQ(frame.source.contents(), source) << "the source is never written";
             if (HasFailure()) {
