@@ -9,9 +9,11 @@
 namespace embedhost {
 
 double unitChannel(const ImagePixels &pixels, std::size_t pixel, int channel) {
+    const std::size_t row = pixels.rowPixels == 0 ? 0 : pixel / pixels.rowPixels;
+    const std::size_t column = pixels.rowPixels == 0 ? pixel : pixel % pixels.rowPixels;
     const std::size_t at =
-        (pixel * static_cast<std::size_t>(pixels.layout.stride) + static_cast<std::size_t>(channel)) *
-        static_cast<std::size_t>(pixels.depth / 8);
+        row * pixels.rowBytes + (column * static_cast<std::size_t>(pixels.layout.stride) + static_cast<std::size_t>(channel)) *
+                                    static_cast<std::size_t>(pixels.depth / 8);
     if (pixels.depth == 8) {
         return pixels.data[at] / 255.0;
     }

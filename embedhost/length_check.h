@@ -17,12 +17,15 @@ struct LengthStats {
 };
 
 // Pixels as an image holds them: channel type by `depth` (8, 16 or 32), 16-bit white at
-// 65535, interleaved as `layout` says, rows without gaps.
+// 65535, interleaved as `layout` says; rows of `rowPixels` pixels `rowBytes` apart, or, with
+// `rowPixels` 0, rows without gaps.
 struct ImagePixels {
     const unsigned char *data = nullptr;
     std::size_t count = 0;
     int depth = 8;
     ImageLayout layout;
+    std::size_t rowPixels = 0;
+    std::size_t rowBytes = 0;
 };
 
 // The vector of one pixel decoded from unit-scale channels, as the effect decodes it.

@@ -1,12 +1,16 @@
-# Linux: a Debian package of zephyrine-render with the module it loads, the Python module (in
-# Debian's module folder for python3, finding the plug-in module from there), and the OpenFX
+# Linux: a Debian package of zephyrine-render with the module it loads, the C interface beside
+# it (its library in /usr/lib/zephyrine, its header in /usr/include/zephyrine), the Python
+# package (in Debian's module folder for python3, finding the library from there), and the OpenFX
 # bundle where OpenFX hosts look on Linux (/usr/OFX/Plugins); and an RPM of the OpenFX bundle
 # alone (the install component `ofx`) for the RHEL-family distributions studios run. Library
 # dependencies are computed from the binaries (dpkg-shlibdeps, rpmbuild), never typed.
 install(TARGETS zephyrine LIBRARY DESTINATION lib/zephyrine)
-if(TARGET zephyrine_python)
-    install(TARGETS zephyrine_python LIBRARY DESTINATION lib/python3/dist-packages)
-endif()
+# The library by its soname: the package is no development package with a link for -l.
+install(TARGETS zephyrine_capi LIBRARY DESTINATION lib/zephyrine NAMELINK_SKIP)
+install(FILES ${PROJECT_SOURCE_DIR}/include/zephyrine/zephyrine.h DESTINATION include/zephyrine)
+foreach(file IN LISTS PYTHON_PACKAGE_FILES)
+    install(FILES ${CMAKE_BINARY_DIR}/python/zephyrine/${file} DESTINATION lib/python3/dist-packages/zephyrine)
+endforeach()
 install(TARGETS zephyrine_ofx LIBRARY DESTINATION OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64
         COMPONENT ofx)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/zephyrine RENAME copyright COMPONENT ofx)
@@ -32,21 +36,21 @@ set(CPACK_PACKAGE_VENDOR Corvanthis)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Corvanthis <zephyrine@corvanthis.com>")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.corvanthis.com/zephyrine")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "normal-map effect: zephyrine-render, the Python module and the OpenFX plug-in")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "normal-map effect: zephyrine-render, C and Python interfaces, OpenFX plug-in")
 # Lines of at most 79 characters, as both checkers ask.
 set(CPACK_PACKAGE_DESCRIPTION
     "Rescales the vectors of a normal map to unit length, with optional tilts and
 per-axis inversions: zephyrine-render for files and render farms, the Python
-module zephyrine for numpy arrays, and the OpenFX plug-in for the compositors
+package zephyrine for numpy arrays, and the OpenFX plug-in for the compositors
 that load OpenFX plug-ins from /usr/OFX/Plugins.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The Python module's interpreter and numpy, which no library link names; dpkg-shlibdeps'
-# findings are added to these.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "${ZEPHYRINE_PYTHON_DEPENDS}")
+# The Python package's interpreter and numpy, which no library link names; dpkg-shlibdeps'
+# findings are added to these. Pure Python: any python3 from 3.8 on.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3 (>= 3.8), python3-numpy")
 # The RPM: the name and file name rpm tools expect (zephyrine-ofx-1.0.0-1.x86_64.rpm); the
 # shared OpenFX folder belongs to no plug-in, so the package owns only what lies in its bundle.
 set(CPACK_RPM_PACKAGE_NAME zephyrine-ofx)

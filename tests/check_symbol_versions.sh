@@ -1,11 +1,16 @@
 #!/bin/sh
-# Checks that a Linux binary loads on the oldest distribution studios run (RHEL 8 and its
-# rebuilds, glibc 2.28 and GCC 8's C++ runtime): no symbol version newer than GLIBC_2.28,
-# GLIBCXX_3.4.25 or CXXABI_1.3.11, and no library needed but the C and C++ runtimes'.
-# Usage: check_symbol_versions.sh BINARY
+# Checks that a Linux binary loads on the oldest distribution it is meant for: by default the
+# oldest studios run (RHEL 8 and its rebuilds, glibc 2.28 and GCC 8's C++ runtime), else the
+# limits given: no symbol version newer than GLIBC, GLIBCXX or CXXABI's, and no library needed
+# but the C and C++ runtimes'.
+# Usage: check_symbol_versions.sh BINARY [GLIBC GLIBCXX CXXABI]
 set -eu
 binary=$1
+glibc=${2:-2.28}
+glibcxx=${3:-3.4.25}
+cxxabi=${4:-1.3.11}
 fail() { echo "FAIL: $*" >&2; exit 1; }
+[ -f "$binary" ] || fail "$binary: no such file"
 
 # The newest of the binary's versions of one family (GLIBC, GLIBCXX, CXXABI), or nothing.
 newest() {
@@ -20,9 +25,9 @@ at_most() {
     echo "$1_$2 (at most $1_$3)"
 }
 
-at_most GLIBC "$(newest GLIBC)" 2.28
-at_most GLIBCXX "$(newest GLIBCXX)" 3.4.25
-at_most CXXABI "$(newest CXXABI)" 1.3.11
+at_most GLIBC "$(newest GLIBC)" "$glibc"
+at_most GLIBCXX "$(newest GLIBCXX)" "$glibcxx"
+at_most CXXABI "$(newest CXXABI)" "$cxxabi"
 
 for library in $(objdump -p "$binary" | awk '$1 == "NEEDED" {print $2}'); do
     case $library in

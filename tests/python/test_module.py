@@ -17,8 +17,8 @@ def test_about_is_the_effects():
     assert "\r" not in zephyrine.about()
 
 
-def test_build_tree_module_found_beside_the_tool():
-    assert os.path.samefile(zephyrine.plugin_path(), environment("ZEPHYRINE_BUILT_PLUGIN"))
+def test_the_plugin_found_is_the_one_installed_with_the_package():
+    assert os.path.samefile(zephyrine.plugin_path(), environment("ZEPHYRINE_EXPECTED_PLUGIN"))
 
 
 def run_python(code, **variables):

@@ -1,11 +1,11 @@
-#include "python/frame.h"
+#include "embedhost/image_render.h"
 
 #include <algorithm>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-namespace zephyrine_python {
+namespace embedhost {
 
 namespace {
 
@@ -38,23 +38,23 @@ template <class Rows> void inBands(int height, Rows rows) {
 
 } // namespace
 
-void renderFrame(embedhost::EffectInstance &effect, const ImageView &image, unsigned char *output) {
-    embedhost::World &source = effect.sourceFor(image.width, image.height, image.depth);
-    const std::size_t rowBytes = image.rowBytes();
-    inBands(image.height, [&](int first, int last) {
+void renderImage(EffectInstance &effect, const ImageView &source, const ImageView &destination) {
+    World &world = effect.sourceFor(source.width, source.height, source.depth);
+    inBands(source.height, [&](int first, int last) {
         for (int y = first; y < last; ++y) {
-            embedhost::imageRowToWorld(image.depth, image.data + static_cast<std::size_t>(y) * rowBytes, image.layout,
-                                       source.channels<unsigned char>(0, y), image.width);
+            imageRowToWorld(source.depth, source.data + static_cast<std::size_t>(y) * source.rowBytes, source.layout,
+                            world.channels<unsigned char>(0, y), source.width);
         }
     });
     effect.renderWorlds();
-    embedhost::World &rendered = effect.output();
-    inBands(image.height, [&](int first, int last) {
+    World &rendered = effect.output();
+    inBands(source.height, [&](int first, int last) {
         for (int y = first; y < last; ++y) {
-            embedhost::worldRowToImage(image.depth, rendered.channels<unsigned char>(0, y),
-                                       output + static_cast<std::size_t>(y) * rowBytes, image.layout, image.width);
+            worldRowToImage(destination.depth, rendered.channels<unsigned char>(0, y),
+                            destination.data + static_cast<std::size_t>(y) * destination.rowBytes, destination.layout,
+                            destination.width);
         }
     });
 }
 
-} // namespace zephyrine_python
+} // namespace embedhost
