@@ -38,11 +38,13 @@ need rpmlint has rpmlint
 need help2man has help2man
 need cpio has cpio
 need fonts-dejavu-core test -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
-# The Python module, for Debian's own python3, and its tests (pytest, OpenImageIO's Python
-# module for the files they hand the tool).
-need python3-dev sh -c 'ls /usr/include/python3.*/Python.h'
-need pybind11-dev test -f /usr/lib/cmake/pybind11/pybind11Config.cmake
+# The Python package, pure Python over the C interface: numpy for its arrays, the wheel packed by
+# python3-wheel and installed into fresh virtual environments (python3-venv), its tests (pytest,
+# OpenImageIO's Python module for the files they hand the tool).
 need python3-numpy /usr/bin/python3 -c 'import numpy'
+need python3-wheel /usr/bin/python3 -c 'import wheel'
+need python3-venv sh -c 'dpkg -s python3-venv >/dev/null 2>&1'
+need unzip has unzip
 need python3-pytest /usr/bin/python3 -c 'import pytest'
 need python3-openimageio /usr/bin/python3 -c 'import OpenImageIO'
 # The farm test starts its own Slurm cluster from these; no system service of theirs is used.
