@@ -23,6 +23,7 @@ std::atomic<int> forcedLevel{-1};
 // A level's table is made at its first use, so only on a processor that supports it.
 const RowKernels &rowKernelsOf(VectorLevel level) {
     switch (level) {
+#if defined(__x86_64__)
     case VectorLevel::sse2: {
         static const RowKernels kernels = sse2RowKernels();
         return kernels;
@@ -35,7 +36,13 @@ const RowKernels &rowKernelsOf(VectorLevel level) {
         static const RowKernels kernels = avx512RowKernels();
         return kernels;
     }
-    case VectorLevel::scalar:
+#elif defined(__aarch64__)
+    case VectorLevel::neon: {
+        static const RowKernels kernels = neonRowKernels();
+        return kernels;
+    }
+#endif
+    default:
         break;
     }
     return scalarKernels;
@@ -51,47 +58,65 @@ const char *vectorLevelName(VectorLevel level) {
         return "AVX2";
     case VectorLevel::avx512:
         return "AVX-512";
+    case VectorLevel::neon:
+        return "NEON";
     }
     return "unknown";
 }
 
 bool vectorLevelSupported(VectorLevel level) {
+    if (level == VectorLevel::scalar) {
+        return true;
+    }
+#if defined(__x86_64__)
     // The compiler's processor query also checks that the operating system saves the wider
     // registers, so a level it reports can be used.
     __builtin_cpu_init();
     switch (level) {
-    case VectorLevel::scalar:
     case VectorLevel::sse2:
         return true;
     case VectorLevel::avx2:
         return __builtin_cpu_supports("avx2") && levelRoundsEachProduct(level);
     case VectorLevel::avx512:
         return __builtin_cpu_supports("avx512f") && levelRoundsEachProduct(level);
+    default:
+        return false;
     }
+#elif defined(__aarch64__)
+    // Every AArch64 processor has Advanced SIMD. Its compilers fuse multiply-adds unless told
+    // not to: the probe in the kernels' own file checks that they were told.
+    return level == VectorLevel::neon && levelRoundsEachProduct(level);
+#else
     return false;
+#endif
 }
 
 bool levelRoundsEachProduct(VectorLevel level) {
+#if defined(__x86_64__)
     switch (level) {
     case VectorLevel::avx2:
         return !__builtin_cpu_supports("fma") || avx2RoundsEachProduct(); // without FMA its rows take no FMA code
     case VectorLevel::avx512:
         return avx512RoundsEachProduct();
-    case VectorLevel::scalar:
-    case VectorLevel::sse2:
+    default:
         break;
     }
+#elif defined(__aarch64__)
+    if (level == VectorLevel::neon) {
+        return neonRoundsEachProduct();
+    }
+#endif
     return productsRounded();
 }
 
 VectorLevel bestVectorLevel() {
     static const VectorLevel best = [] {
-        for (VectorLevel level : {VectorLevel::avx512, VectorLevel::avx2}) {
+        for (VectorLevel level : {VectorLevel::avx512, VectorLevel::avx2, VectorLevel::sse2, VectorLevel::neon}) {
             if (vectorLevelSupported(level)) {
                 return level;
             }
         }
-        return VectorLevel::sse2;
+        return VectorLevel::scalar;
     }();
     return best;
 }
@@ -103,7 +128,8 @@ std::optional<VectorLevel> supportedVectorLevelNamed(const char *name) {
     const std::pair<const char *, VectorLevel> names[] = {{"scalar", VectorLevel::scalar},
                                                           {"sse2", VectorLevel::sse2},
                                                           {"avx2", VectorLevel::avx2},
-                                                          {"avx512", VectorLevel::avx512}};
+                                                          {"avx512", VectorLevel::avx512},
+                                                          {"neon", VectorLevel::neon}};
     for (const auto &[text, level] : names) {
         if (std::strcmp(name, text) == 0 && vectorLevelSupported(level)) {
             return level;

@@ -28,7 +28,8 @@ template <template <class> class Row, class... Pixels> constexpr RowKernels rowK
     return {{Row<Pixels>::function...}};
 }
 
-enum class VectorLevel { scalar, sse2, avx2, avx512 };
+// Every level exists on every architecture; only the processor's own are ever supported.
+enum class VectorLevel { scalar, sse2, avx2, avx512, neon };
 
 const char *vectorLevelName(VectorLevel level);
 // Whether this processor (and its operating system) can run a level, and the build kept the
@@ -41,8 +42,8 @@ VectorLevel bestVectorLevel();
 // The kernels of a level; the level must be supported.
 const RowKernels &rowKernelsOf(VectorLevel level);
 
-// The level named by the text ("scalar", "sse2", "avx2" or "avx512"), if the text names one
-// this processor supports.
+// The level named by the text ("scalar", "sse2", "avx2", "avx512" or "neon"), if the text names
+// one this processor supports.
 std::optional<VectorLevel> supportedVectorLevelNamed(const char *name);
 
 // The environment variable that makes renders use a level other than the best (every level

@@ -23,11 +23,13 @@ need libopenimageio-dev test -f /usr/include/OpenImageIO/imageio.h
 need libcli11-dev test -f /usr/include/CLI/CLI.hpp
 # The tool's tests make the files studios have with OpenImageIO's own tools (oiiotool, maketx).
 need openimageio-tools has maketx
+# The arm64 build: Debian's aarch64 cross compiler, and qemu-user to run its tests here.
+need g++-aarch64-linux-gnu has aarch64-linux-gnu-g++
+need qemu-user has qemu-aarch64
 need mingw-w64 has x86_64-w64-mingw32-g++-posix
 need wine has wine
 need wine64 test -x /usr/lib/wine/wine64
 need nsis has makensis
-need unzip has unzip
 # The Debian package's dependencies are computed by dpkg-shlibdeps.
 need dpkg-dev has dpkg-shlibdeps
 # CPack's RPM generator runs rpmbuild; the package test unpacks the result with rpm2cpio and cpio.

@@ -2,6 +2,7 @@
 // 8-bit colour under a table of controls (the long run), random pixels in every channel order,
 // and a margin of zero shown to fail.
 #include "filter/fast_plan.h"
+#include "float_control.h"
 #include "kernel_comparison.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@
 #include <cstring>
 #include <random>
 #include <vector>
-#include <xmmintrin.h>
 
 namespace {
 
@@ -115,23 +115,24 @@ TEST(FastPath, EveryRoundingModeAndDenormalHandlingMatchesTheDoubleKernel) {
     for (unsigned char &byte : input) {
         byte = static_cast<unsigned char>(random());
     }
-    const unsigned int hostControl = _mm_getcsr();
+    using float_control::Rounding;
+    const uint64_t hostControl = float_control::get();
     struct State {
         const char *name;
-        unsigned int control;
+        uint64_t control;
     };
-    const State states[] = {{"upward", (hostControl & ~_MM_ROUND_MASK) | _MM_ROUND_UP},
-                            {"downward", (hostControl & ~_MM_ROUND_MASK) | _MM_ROUND_DOWN},
-                            {"toward zero", (hostControl & ~_MM_ROUND_MASK) | _MM_ROUND_TOWARD_ZERO},
-                            {"flush-to-zero and denormals-are-zero", hostControl | _MM_FLUSH_ZERO_ON | 0x0040}};
+    const State states[] = {{"upward", float_control::withRounding(hostControl, Rounding::upward)},
+                            {"downward", float_control::withRounding(hostControl, Rounding::downward)},
+                            {"toward zero", float_control::withRounding(hostControl, Rounding::towardZero)},
+                            {"denormals flushed", float_control::withDenormalsFlushed(hostControl)}};
     for (const State &state : states) {
-        _mm_setcsr(state.control);
+        float_control::set(state.control);
         for (const VectorControls &c :
              {controls(0, 0, 0, 0, 0, 0, 0, 0), controls(0, 0, 0, 0, 1, 0, 0, 0), controls(f(0.25), f(-0.5), f(0.75), 1, 0, 0, 0, 0),
               controls(0, 0, f(0.5), 0, 0, 0, 0, 1)}) {
             expectEveryLevelMatches<Pixel8>(c, input, state.name, {1001, false});
         }
-        _mm_setcsr(hostControl);
+        float_control::set(hostControl);
     }
 }
 

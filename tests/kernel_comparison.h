@@ -17,7 +17,7 @@ namespace {
 
 std::vector<VectorLevel> vectorLevels() {
     std::vector<VectorLevel> levels;
-    for (VectorLevel level : {VectorLevel::sse2, VectorLevel::avx2, VectorLevel::avx512}) {
+    for (VectorLevel level : {VectorLevel::sse2, VectorLevel::avx2, VectorLevel::avx512, VectorLevel::neon}) {
         if (vectorLevelSupported(level)) {
             levels.push_back(level);
         }

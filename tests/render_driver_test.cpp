@@ -173,7 +173,8 @@ TEST(RenderBounds, AlphaOfEveryStoredValueSurvivesPaddedBottomUpFrames) {
                 }
             }
         }
-        for (VectorLevel level : {VectorLevel::scalar, VectorLevel::sse2, VectorLevel::avx2, VectorLevel::avx512}) {
+        for (VectorLevel level :
+             {VectorLevel::scalar, VectorLevel::sse2, VectorLevel::avx2, VectorLevel::avx512, VectorLevel::neon}) {
             if (!forceVectorLevel(level)) {
                 continue;
             }

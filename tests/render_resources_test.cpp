@@ -1,5 +1,6 @@
 // What a render leaves behind in the host's process: no heap allocation once the first frame
 // has set everything up, and the floating-point control state exactly as the host had it.
+#include "float_control.h"
 #include "render_support.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,6 @@
 #include <cfenv>
 #include <cstdlib>
 #include <new>
-#include <xmmintrin.h>
 
 namespace {
 
@@ -64,16 +64,17 @@ TEST(RenderResources, AFrameAfterTheFirstAllocatesNothing) {
 TEST(RenderResources, TheHostsFloatingPointStateIsLeftAsItWas) {
     RenderHarness harness;
     const int hostRounding = std::fegetround();
-    const unsigned int hostControl = _mm_getcsr();
+    const uint64_t hostControl = float_control::get();
     // A host that rounds toward zero and flushes denormals: nothing may put its own state back.
-    const unsigned int unusual = (hostControl & ~_MM_ROUND_MASK) | _MM_ROUND_TOWARD_ZERO | _MM_FLUSH_ZERO_ON | 0x0040;
-    _mm_setcsr(unusual);
+    const uint64_t unusual = float_control::withDenormalsFlushed(
+        float_control::withRounding(hostControl, float_control::Rounding::towardZero));
+    float_control::set(unusual);
     for (int depth : {8, 16, 32}) {
         hostsim::World source({64, 48, depth}), output({64, 48, depth});
         EXPECT_EQ(harness.render(source, output), PF_Err_NONE);
-        // The exception flags (the low six bits) are the arithmetic's to set; the rest is control.
-        EXPECT_EQ(_mm_getcsr() & ~0x3Fu, unusual & ~0x3Fu) << depth;
+        // The exception flags are the arithmetic's to set; the rest is control.
+        EXPECT_EQ(float_control::settings(float_control::get()), float_control::settings(unusual)) << depth;
     }
-    _mm_setcsr(hostControl);
+    float_control::set(hostControl);
     EXPECT_EQ(std::fegetround(), hostRounding);
 }

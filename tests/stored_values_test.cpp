@@ -79,10 +79,17 @@ const char *nameOf(Command command) { return command == Command::smart ? "smart 
 
 TEST(StoredValues, EveryLevelCanBeChosenByName) {
     EXPECT_EQ(supportedVectorLevelNamed("scalar"), VectorLevel::scalar);
+    // Each architecture's baseline level is always there, and the other's never.
+#if defined(__aarch64__)
+    EXPECT_EQ(supportedVectorLevelNamed("neon"), VectorLevel::neon);
+    EXPECT_FALSE(supportedVectorLevelNamed("sse2"));
+#else
     EXPECT_EQ(supportedVectorLevelNamed("sse2"), VectorLevel::sse2);
+    EXPECT_FALSE(supportedVectorLevelNamed("neon"));
+#endif
     EXPECT_EQ(supportedVectorLevelNamed("avx2").has_value(), vectorLevelSupported(VectorLevel::avx2));
     EXPECT_EQ(supportedVectorLevelNamed("avx512").has_value(), vectorLevelSupported(VectorLevel::avx512));
-    for (const char *unknown : {"", "AVX2", "avx", "neon", "sse2 "}) {
+    for (const char *unknown : {"", "AVX2", "avx", "NEON", "sse2 "}) {
         EXPECT_FALSE(supportedVectorLevelNamed(unknown)) << '"' << unknown << '"';
     }
     EXPECT_FALSE(supportedVectorLevelNamed(nullptr));

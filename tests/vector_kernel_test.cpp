@@ -5,6 +5,7 @@
 #include "filter/row_kernels.h"
 #include "filter/simd/contraction_probe.h"
 #include "kernel_comparison.h"
+#include "float_control.h"
 #include "render_support.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,6 @@
 #include <random>
 #include <utility>
 #include <vector>
-#include <xmmintrin.h>
 
 namespace {
 
@@ -153,25 +153,35 @@ TEST(VectorKernel, FloatsOfEveryKindMatchTheScalarKernel) {
 
 #if defined(__GNUC__) && !defined(__clang__)
 // The probe in a function built to fuse, where the processor has FMA: it must see the fusion.
+#if defined(__x86_64__)
 __attribute__((target("avx2,fma"), optimize("fp-contract=fast"))) bool probeWhereProductsFuse() {
     return productsRounded();
 }
+bool processorFuses() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"); }
+#elif defined(__aarch64__)
+__attribute__((optimize("fp-contract=fast"))) bool probeWhereProductsFuse() { return productsRounded(); }
+bool processorFuses() { return true; } // every AArch64 processor has fused multiply-adds
+#endif
 #endif
 
 // No level's code fuses a product and a sum, which would change its bits; and the probe that
 // checks it, built where they fuse, says so.
 TEST(VectorKernel, NoLevelFusesMultiplyAddsAndTheProbeWouldSee) {
+#if defined(__x86_64__)
     const std::pair<VectorLevel, bool> levels[] = {{VectorLevel::scalar, true},
                                                    {VectorLevel::sse2, true},
                                                    {VectorLevel::avx2, __builtin_cpu_supports("avx2") != 0},
                                                    {VectorLevel::avx512, __builtin_cpu_supports("avx512f") != 0}};
+#else
+    const std::pair<VectorLevel, bool> levels[] = {{VectorLevel::scalar, true}, {VectorLevel::neon, true}};
+#endif
     for (const auto &[level, hasInstructions] : levels) {
         if (hasInstructions) {
             EXPECT_TRUE(levelRoundsEachProduct(level)) << vectorLevelName(level);
         }
     }
 #if defined(__GNUC__) && !defined(__clang__)
-    if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) {
+    if (!processorFuses()) {
         GTEST_SKIP() << "this processor has no FMA: a fused build cannot be shown here";
     }
     EXPECT_FALSE(probeWhereProductsFuse());
@@ -195,8 +205,8 @@ TEST(VectorKernel, FloatAlphaSurvivesAHostThatTreatsDenormalsAsZero) {
     // Under flush-to-zero and denormals-are-zero a conversion would turn a denormal alpha into
     // zero; alpha is kept as stored at every level, the scalar one included.
     const std::vector<unsigned char> input = awkwardFloatPixels();
-    const unsigned int hostControl = _mm_getcsr();
-    _mm_setcsr(hostControl | _MM_FLUSH_ZERO_ON | 0x0040);
+    const uint64_t hostControl = float_control::get();
+    float_control::set(float_control::withDenormalsFlushed(hostControl));
     std::vector<unsigned char> output(input.size());
     const auto count = static_cast<int32_t>(input.size() / sizeof(Pixel32));
     std::vector<std::pair<VectorLevel, RowFunction>> rows = {{VectorLevel::scalar, transformRowScalar<Pixel32>}};
@@ -211,7 +221,7 @@ TEST(VectorKernel, FloatAlphaSurvivesAHostThatTreatsDenormalsAsZero) {
         }
         EXPECT_EQ(changed, 0) << vectorLevelName(level);
     }
-    _mm_setcsr(hostControl);
+    float_control::set(hostControl);
 }
 
 // Premiere's BGRA and OpenFX's RGBA rows, at every level and every branch, on random
