@@ -14,8 +14,12 @@ namespace {
 
 std::atomic<HostSim *> activeHost{nullptr};
 
+// The bundle folder of this build's architecture. OpenFX names no arm64 Linux folder; hosts
+// that load such binaries use "Linux-" and the machine's name, Linux-aarch64.
 #if defined(_WIN32)
 constexpr char kArchitecture[] = "Win64";
+#elif defined(__aarch64__)
+constexpr char kArchitecture[] = "Linux-aarch64";
 #else
 constexpr char kArchitecture[] = "Linux-x86-64";
 #endif

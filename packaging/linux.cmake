@@ -11,7 +11,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/include/zephyrine/zephyrine.h DESTINATION in
 foreach(file IN LISTS PYTHON_PACKAGE_FILES)
     install(FILES ${CMAKE_BINARY_DIR}/python/zephyrine/${file} DESTINATION lib/python3/dist-packages/zephyrine)
 endforeach()
-install(TARGETS zephyrine_ofx LIBRARY DESTINATION OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64
+install(TARGETS zephyrine_ofx LIBRARY DESTINATION OFX/Plugins/Zephyrine.ofx.bundle/Contents/${OFX_ARCHITECTURE}
         COMPONENT ofx)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/zephyrine RENAME copyright COMPONENT ofx)
 # What Debian's checker asks of a package: a changelog, compressed as Debian compresses it

@@ -4,11 +4,12 @@
 # OFX/Plugins/. Windows: what a user gets, and nothing more: Zephyrine.aex and the bundle's
 # Zephyrine.ofx with no debug information (only debug links to the files kept in the build),
 # the licence and the install text.
-# Usage: check_install.sh BUILD_DIR MODULE_FILE_NAME OBJDUMP
+# Usage: check_install.sh BUILD_DIR MODULE_FILE_NAME OBJDUMP OFX_ARCHITECTURE
 set -eu
 build=$1
 module=$2
 objdump=$3
+architecture=$4
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -32,7 +33,7 @@ case "$module" in
     ;;
 *)
     [ -f "$prefix/lib/zephyrine/$module" ] || fail "lib/zephyrine/$module missing"
-    [ -f "$prefix/OFX/Plugins/Zephyrine.ofx.bundle/Contents/Linux-x86-64/Zephyrine.ofx" ] || fail "the OpenFX bundle is missing"
+    [ -f "$prefix/OFX/Plugins/Zephyrine.ofx.bundle/Contents/$architecture/Zephyrine.ofx" ] || fail "the OpenFX bundle is missing"
     [ -f "$prefix/share/doc/zephyrine/copyright" ] || fail "the licence is missing"
     ;;
 esac
