@@ -257,7 +257,7 @@ TEST(ConcurrencyStress, AFrameThatFindsThePoolHeldRendersOnItsOwnThread) {
     // pool's workers take every band first, A's frame ends without a progress call and holds
     // nothing. Such a try is made again, with new instances.
     std::unique_ptr<Instance> a, b;
-    std::atomic<bool> held{false}, bDone{false};
+    std::atomic<bool> held{false}, bDone{false}, aFinished{false};
     Rendered fromA;
     std::thread holder;
     for (int attempt = 0; attempt < 100 && !held.load(); ++attempt) {
@@ -269,7 +269,7 @@ TEST(ConcurrencyStress, AFrameThatFindsThePoolHeldRendersOnItsOwnThread) {
                 std::this_thread::yield();
             }
         };
-        std::atomic<bool> aFinished{false};
+        aFinished = false;
         holder = std::thread([&] {
             fromA = a->render(order, false);
             aFinished = true;
