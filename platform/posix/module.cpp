@@ -1,9 +1,7 @@
 #include "platform/module.h"
+#include "platform/posix/executable_path.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
-
-#include <climits>
 
 namespace platform {
 
@@ -30,12 +28,10 @@ bool moduleIsLoaded(const std::string &path) {
 }
 
 std::string executableDirectory() {
-    char path[PATH_MAX] = {};
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) {
+    const std::string full = executablePath();
+    if (full.empty()) {
         return ".";
     }
-    std::string full(path, static_cast<std::size_t>(length));
     return full.substr(0, full.find_last_of('/'));
 }
 

@@ -15,7 +15,9 @@ public:
     SignalState() {
         pthread_condattr_t attributes;
         pthread_condattr_init(&attributes);
+#if !defined(__APPLE__)
         pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
+#endif
         pthread_cond_init(&changed_, &attributes);
         pthread_condattr_destroy(&attributes);
         pthread_mutex_init(&mutex_, nullptr);
@@ -41,18 +43,11 @@ public:
     }
 
     WaitResult wait(WaitTime time) {
-        timespec deadline{};
-        clock_gettime(CLOCK_MONOTONIC, &deadline);
-        deadline.tv_nsec += 1000000;
-        if (deadline.tv_nsec >= 1000000000) {
-            deadline.tv_sec += 1;
-            deadline.tv_nsec -= 1000000000;
-        }
+        const timespec deadline = aMillisecondFromNow();
         pthread_mutex_lock(&mutex_);
         int status = 0;
         while (!signaled_ && status == 0) {
-            status = time == WaitTime::forever ? pthread_cond_wait(&changed_, &mutex_)
-                                               : pthread_cond_timedwait(&changed_, &mutex_, &deadline);
+            status = time == WaitTime::forever ? pthread_cond_wait(&changed_, &mutex_) : waitUntil(deadline);
         }
         const bool signaled = signaled_;
         pthread_mutex_unlock(&mutex_);
@@ -63,6 +58,26 @@ public:
     }
 
 private:
+    // The short wait is timed on a clock that changes of the wall clock do not move: the
+    // monotonic clock where condition variables can use it; macOS, where they cannot, waits a
+    // relative millisecond instead (a spurious wake-up starts it again).
+#if defined(__APPLE__)
+    static timespec aMillisecondFromNow() { return {0, 1000000}; }
+    int waitUntil(const timespec &interval) { return pthread_cond_timedwait_relative_np(&changed_, &mutex_, &interval); }
+#else
+    static timespec aMillisecondFromNow() {
+        timespec deadline{};
+        clock_gettime(CLOCK_MONOTONIC, &deadline);
+        deadline.tv_nsec += 1000000;
+        if (deadline.tv_nsec >= 1000000000) {
+            deadline.tv_sec += 1;
+            deadline.tv_nsec -= 1000000000;
+        }
+        return deadline;
+    }
+    int waitUntil(const timespec &deadline) { return pthread_cond_timedwait(&changed_, &mutex_, &deadline); }
+#endif
+
     pthread_mutex_t mutex_;
     pthread_cond_t changed_;
     bool signaled_ = false;
