@@ -3,6 +3,7 @@
 #include "filter/pixel_transform.h"
 #include "filter/simd/contraction_probe.h"
 #include "filter/simd/isa_kernels.h"
+#include "filter/simd/x86_features.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -69,16 +70,15 @@ bool vectorLevelSupported(VectorLevel level) {
         return true;
     }
 #if defined(__x86_64__)
-    // The compiler's processor query also checks that the operating system saves the wider
-    // registers, so a level it reports can be used.
-    __builtin_cpu_init();
+    // The query also checks that the operating system saves the wider registers, so a level it
+    // reports can be used.
     switch (level) {
     case VectorLevel::sse2:
         return true;
     case VectorLevel::avx2:
-        return __builtin_cpu_supports("avx2") && levelRoundsEachProduct(level);
+        return x86Features().avx2 && levelRoundsEachProduct(level);
     case VectorLevel::avx512:
-        return __builtin_cpu_supports("avx512f") && levelRoundsEachProduct(level);
+        return x86Features().avx512f && levelRoundsEachProduct(level);
     default:
         return false;
     }
@@ -95,7 +95,7 @@ bool levelRoundsEachProduct(VectorLevel level) {
 #if defined(__x86_64__)
     switch (level) {
     case VectorLevel::avx2:
-        return !__builtin_cpu_supports("fma") || avx2RoundsEachProduct(); // without FMA its rows take no FMA code
+        return !x86Features().fma || avx2RoundsEachProduct(); // without FMA its rows take no FMA code
     case VectorLevel::avx512:
         return avx512RoundsEachProduct();
     default:

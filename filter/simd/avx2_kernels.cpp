@@ -1,6 +1,7 @@
 // Four pixels per register, on processors with AVX2.
 #include "filter/simd/contraction_probe.h"
 #include "filter/simd/isa_kernels.h"
+#include "filter/simd/x86_features.h"
 
 #include <immintrin.h>
 
@@ -214,7 +215,7 @@ struct Avx2Float {
 
 // The fast rows use FMA, which some processors with AVX2 lack.
 RowKernels avx2RowKernels() {
-    return __builtin_cpu_supports("fma") ? fastRowKernels<Avx2, Avx2Float>() : vectorRowKernels<Avx2>();
+    return x86Features().fma ? fastRowKernels<Avx2, Avx2Float>() : vectorRowKernels<Avx2>();
 }
 
 // Not inlined here, so the probe runs as the kernels' own target compiles it (and only the
