@@ -1,5 +1,7 @@
 // The plug-in property list (PiPL) the host reads from the module's resources before it calls
 // any code: built at compile time from the same identity constants the run-time answers use.
+// One sequence of properties serves both platforms; only their resource tools' byte layouts
+// and the entry-point properties differ.
 #pragma once
 
 #include "api/effect_api.h"
@@ -14,48 +16,48 @@ namespace pipl {
 
 inline constexpr uint16_t kResourceId = 16000;
 inline constexpr uint16_t kLanguage = 1033; // English (United States)
-inline constexpr std::size_t kPropertyCount = 12;
+
+enum class Form {
+    windows, // as the Windows resource compiler writes it: little-endian words
+    macos,   // as Rez writes it: big-endian, codes in reading order
+};
 
 namespace detail {
 
 constexpr std::size_t paddedToFour(std::size_t length) { return (length + 3) / 4 * 4; }
 
-// The data lengths of the twelve properties, in order.
-constexpr std::array<std::size_t, kPropertyCount> kDataLengths = {
-    4,                                                               // kind
-    paddedToFour(1 + std::string_view(identity::kEffectName).size()), // name
-    paddedToFour(1 + std::string_view(identity::kCategory).size()),   // catg
-    paddedToFour(std::string_view(kEntryPointName).size() + 1),       // 8664
-    4, 4, 4,                                                          // ePVR, eSVR, eVER
-    2,                                                                // eINF (two zero bytes follow)
-    4, 4,                                                             // eGLO, eGL2
-    paddedToFour(1 + std::string_view(identity::kMatchName).size()), // eMNA
-    4,                                                                // aeFL
+// Counts a list's bytes, so that its array can be sized before it is written.
+struct Counter {
+    std::size_t at = 0;
+    constexpr void put(uint8_t) { ++at; }
 };
 
-constexpr std::size_t totalSize() {
-    std::size_t size = 10;
-    for (std::size_t length : kDataLengths) {
-        size += 16 + paddedToFour(length);
-    }
-    return size;
-}
+template <std::size_t Size> struct Bytes {
+    std::array<uint8_t, Size> bytes{};
+    std::size_t at = 0;
+    constexpr void put(uint8_t value) { bytes[at++] = value; }
+};
 
-class Writer {
+template <Form form, class Sink> class Encoder {
 public:
-    constexpr void u8(uint8_t value) { bytes[at++] = value; }
+    constexpr explicit Encoder(Sink &sink) : sink_(sink) {}
+
+    constexpr void u8(uint8_t value) { sink_.put(value); }
     constexpr void u16(uint16_t value) {
-        u8(static_cast<uint8_t>(value));
-        u8(static_cast<uint8_t>(value >> 8));
+        const uint8_t high = static_cast<uint8_t>(value >> 8), low = static_cast<uint8_t>(value);
+        u8(form == Form::windows ? low : high);
+        u8(form == Form::windows ? high : low);
     }
     constexpr void u32(uint32_t value) {
-        u16(static_cast<uint16_t>(value));
-        u16(static_cast<uint16_t>(value >> 16));
+        const uint16_t high = static_cast<uint16_t>(value >> 16), low = static_cast<uint16_t>(value);
+        u16(form == Form::windows ? low : high);
+        u16(form == Form::windows ? high : low);
     }
-    // Four-character codes are stored with their bytes reversed ("8BIM" as "MIB8").
+    // A four-character code is a 32-bit word: little-endian, its bytes come reversed
+    // ("8BIM" as "MIB8").
     constexpr void code(std::string_view four) {
-        for (std::size_t i = 4; i > 0; --i) {
-            u8(static_cast<uint8_t>(four[i - 1]));
+        for (std::size_t i = 0; i < 4; ++i) {
+            u8(static_cast<uint8_t>(four[form == Form::windows ? 3 - i : i]));
         }
     }
     constexpr void zeros(std::size_t count) {
@@ -63,72 +65,99 @@ public:
             u8(0);
         }
     }
+    // A property's header; `length` is what the record says its data takes. The data follows,
+    // then `finish` pads it with zeros to a multiple of four.
     constexpr void header(std::string_view key, std::size_t length) {
         code("8BIM");
         code(key);
         u32(0);
         u32(static_cast<uint32_t>(length));
     }
-    // A length byte, the text, zeros up to the padded length.
+    constexpr void finish(std::size_t written) { zeros(paddedToFour(written) - written); }
+
+    // A length byte and the text. The Windows records count the padding as data; Rez counts
+    // the text and its length byte only.
     constexpr void pascalString(std::string_view key, std::string_view text) {
-        const std::size_t length = paddedToFour(1 + text.size());
-        header(key, length);
+        const std::size_t length = 1 + text.size();
+        header(key, form == Form::windows ? paddedToFour(length) : length);
         u8(static_cast<uint8_t>(text.size()));
         for (char c : text) {
             u8(static_cast<uint8_t>(c));
         }
-        zeros(length - 1 - text.size());
+        finish(length);
+    }
+    // The text and a terminating zero, padded; the padded length is recorded.
+    constexpr void cString(std::string_view key, std::string_view text) {
+        const std::size_t length = paddedToFour(text.size() + 1);
+        header(key, length);
+        for (char c : text) {
+            u8(static_cast<uint8_t>(c));
+        }
+        zeros(length - text.size());
+    }
+    constexpr void word(std::string_view key, uint32_t value) {
+        header(key, 4);
+        u32(value);
+    }
+    constexpr void halves(std::string_view key, uint16_t first, uint16_t second) {
+        header(key, 4);
+        u16(first);
+        u16(second);
     }
 
-    std::array<uint8_t, totalSize()> bytes{};
-    std::size_t at = 0;
+private:
+    Sink &sink_;
 };
 
-} // namespace detail
+// Windows has one entry point property; macOS one per processor.
+constexpr uint32_t propertyCount(Form form) { return form == Form::windows ? 12 : 13; }
 
-inline constexpr std::size_t kSize = detail::totalSize();
-
-constexpr std::array<uint8_t, kSize> build() {
-    detail::Writer w;
-    w.u16(1); // resource format version
+template <Form form, class Sink> constexpr void writeList(Sink &sink) {
+    Encoder<form, Sink> w(sink);
+    if (form == Form::windows) {
+        w.u16(1); // resource format version
+    }
     w.u32(0); // property list version
-    w.u32(kPropertyCount);
+    w.u32(propertyCount(form));
 
     w.header("kind", 4);
     w.code("eFKT"); // an effect
     w.pascalString("name", identity::kEffectName);
     w.pascalString("catg", identity::kCategory);
-
-    const std::string_view entry = kEntryPointName;
-    const std::size_t entryLength = detail::paddedToFour(entry.size() + 1);
-    w.header("8664", entryLength); // the 64-bit Windows entry point, zero-terminated
-    for (char c : entry) {
-        w.u8(static_cast<uint8_t>(c));
+    if (form == Form::windows) {
+        w.cString("8664", kEntryPointName); // 64-bit Windows
+    } else {
+        w.pascalString("mi64", kEntryPointName); // 64-bit Intel macOS
+        w.pascalString("ma64", kEntryPointName); // Apple silicon
     }
-    w.zeros(entryLength - entry.size());
-
-    w.header("ePVR", 4); // property list version 2.0
-    w.u16(2);
-    w.u16(0);
-    w.header("eSVR", 4); // the effect-API version it is written against
-    w.u16(identity::kEffectSpecMajor);
-    w.u16(identity::kEffectSpecMinor);
-    w.header("eVER", 4);
-    w.u32(identity::kVersionWord);
+    w.halves("ePVR", 2, 0); // property list version 2.0
+    w.halves("eSVR", identity::kEffectSpecMajor, identity::kEffectSpecMinor); // the API it is written against
+    w.word("eVER", identity::kVersionWord);
     w.header("eINF", 2);
     w.u16(3);
-    w.zeros(2);
-    w.header("eGLO", 4);
-    w.u32(static_cast<uint32_t>(identity::kOutFlags));
-    w.header("eGL2", 4);
-    w.u32(static_cast<uint32_t>(identity::kOutFlags2));
+    w.finish(2);
+    w.word("eGLO", static_cast<uint32_t>(identity::kOutFlags));
+    w.word("eGL2", static_cast<uint32_t>(identity::kOutFlags2));
     w.pascalString("eMNA", identity::kMatchName);
-    w.header("aeFL", 4);
-    w.u32(0);
-    return w.bytes;
+    w.word("aeFL", 0);
 }
 
-inline constexpr std::array<uint8_t, kSize> kBytes = build();
-static_assert(kSize == 290);
+template <Form form> constexpr std::size_t sizeOf() {
+    Counter counter;
+    writeList<form>(counter);
+    return counter.at;
+}
+
+template <Form form> constexpr auto build() {
+    Bytes<sizeOf<form>()> list;
+    writeList<form>(list);
+    return list.bytes;
+}
+
+} // namespace detail
+
+inline constexpr auto kBytes = detail::build<Form::windows>();
+inline constexpr auto kMacBytes = detail::build<Form::macos>();
+static_assert(kBytes.size() == 290 && kMacBytes.size() == 320);
 
 } // namespace pipl

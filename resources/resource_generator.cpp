@@ -1,21 +1,24 @@
-// Build tool: writes the property list bytes, and the module's version resource as resource
-// script text, both from the identity constants the run-time answers use.
-//   resource_generator PIPL_OUTPUT VERSION_RC_OUTPUT
+// Build tool: writes the property list and the module's version resource, from the identity
+// constants the run-time answers use.
+//   resource_generator windows PIPL_OUTPUT VERSION_RC_OUTPUT   the list's bytes for windres, and
+//                                                              the version resource's script
+//   resource_generator macos RSRC_OUTPUT                       the bundle's resource file
 #include "identity/identity.h"
 #include "resources/pipl.h"
+#include "resources/resource_file.h"
 
 #include <cstdio>
 #include <string>
 
 namespace {
 
-bool writePropertyList(const char *path) {
+template <std::size_t Size> bool writeBytes(const char *path, const std::array<uint8_t, Size> &bytes) {
     std::FILE *out = std::fopen(path, "wb");
     if (out == nullptr) {
         std::perror(path);
         return false;
     }
-    const bool written = std::fwrite(pipl::kBytes.data(), 1, pipl::kBytes.size(), out) == pipl::kBytes.size();
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     return std::fclose(out) == 0 && written;
 }
 
@@ -69,9 +72,15 @@ bool writeText(const char *path, const std::string &text) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: resource_generator PIPL_OUTPUT VERSION_RC_OUTPUT\n");
-        return 2;
+    const std::string form = argc > 1 ? argv[1] : "";
+    if (form == "windows" && argc == 4) {
+        return writeBytes(argv[2], pipl::kBytes) && writeText(argv[3], versionResource()) ? 0 : 1;
     }
-    return writePropertyList(argv[1]) && writeText(argv[2], versionResource()) ? 0 : 1;
+    if (form == "macos" && argc == 3) {
+        static constexpr auto file = resource_file::build("PiPL", pipl::kResourceId, pipl::kMacBytes);
+        return writeBytes(argv[2], file) ? 0 : 1;
+    }
+    std::fprintf(stderr, "usage: resource_generator windows PIPL_OUTPUT VERSION_RC_OUTPUT\n"
+                         "       resource_generator macos RSRC_OUTPUT\n");
+    return 2;
 }
