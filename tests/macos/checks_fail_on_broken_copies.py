@@ -1,8 +1,12 @@
-"""Shows that the macOS checks can fail: both pass on the good files, then each copy damaged in one way
+"""Shows that the macOS checks can fail: each passes on the good files, then each copy damaged in one way
 must make its checker fail with the message naming that damage (exit 1, no traceback).
-  checks_fail_on_broken_copies.py --macho BINARY --rsrc RSRC --windows-pipl PIPL --exports NAMES --entry-point NAME"""
+  checks_fail_on_broken_copies.py --macho BINARY --rsrc RSRC --windows-pipl PIPL --exports NAMES --entry-point NAME
+                                  --bundle BUNDLE --version VERSION --zip ZIP --ofx-bundle OFX_BUNDLE"""
 import argparse
+import os
 import pathlib
+import plistlib
+import shutil
 import struct
 import subprocess
 import sys
@@ -11,6 +15,7 @@ from dataclasses import dataclass
 from typing import Callable
 
 import macho
+import zipfile
 from binary import FormatError
 
 HERE = pathlib.Path(__file__).resolve().parent
@@ -94,6 +99,58 @@ BREAKAGES = [
 ]
 
 
+# Damage to the effect bundle's folder, made in a copy of it: (what, change, message).
+def drop_pkginfo(bundle):
+    (bundle / "Contents/PkgInfo").unlink()
+    return "missing Contents/PkgInfo"
+
+
+def retype_bundle(bundle):
+    info_path = bundle / "Contents/Info.plist"
+    info = plistlib.loads(info_path.read_bytes())
+    info["CFBundlePackageType"] = "BNDL"
+    info_path.write_bytes(plistlib.dumps(info))
+    return "CFBundlePackageType is 'BNDL', not 'eFKT'"
+
+
+def clear_execute_bit(bundle):
+    binary = bundle / "Contents/MacOS/Zephyrine"
+    binary.chmod(0o644)
+    return "Contents/MacOS/Zephyrine is not executable"
+
+
+BUNDLE_BREAKAGES = [("PkgInfo removed", drop_pkginfo), ("the package type changed", retype_bundle),
+                    ("the binary's execute bit cleared", clear_execute_bit)]
+
+
+# Damage to the zip, made by rewriting a copy without, or with a changed, member.
+def rewritten_zip(source, target, change):
+    with zipfile.ZipFile(source) as good, zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED) as damaged:
+        for info in good.infolist():
+            data = change(info, good.read(info))
+            if data is not None:
+                damaged.writestr(info, data)
+
+
+def drop_install_text(info, data):
+    return None if info.filename.endswith("/INSTALL.txt") else data
+
+
+def forget_quarantine(info, data):
+    return data.replace(b"xattr -dr", b"xattr -d") if info.filename.endswith("/INSTALL.txt") else data
+
+
+def clear_zipped_execute_bit(info, data):
+    if info.filename.endswith("/Contents/MacOS/Zephyrine"):
+        info.external_attr = 0o644 << 16
+    return data
+
+
+ZIP_BREAKAGES = [("INSTALL.txt left out", drop_install_text, "missing "),
+                 ("the quarantine step dropped", forget_quarantine, "INSTALL.txt does not say 'xattr -dr"),
+                 ("the binary stored without its execute bit", clear_zipped_execute_bit, "is not executable in the zip")]
+
+
 def own_limits(data):
     """Each slice's own minimum macOS as its limit, so that a raised one fails whatever the build targets."""
     return [argument for piece in macho.slices(data) for version in macho.build_versions(piece.data)
@@ -107,7 +164,8 @@ def run(arguments):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for option in ("--macho", "--rsrc", "--windows-pipl", "--exports", "--entry-point"):
+    for option in ("--macho", "--rsrc", "--windows-pipl", "--exports", "--entry-point", "--bundle", "--version",
+                   "--zip", "--ofx-bundle"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
     good = {"macho": pathlib.Path(args.macho).read_bytes(), "rsrc": pathlib.Path(args.rsrc).read_bytes()}
@@ -123,25 +181,46 @@ def main():
             return [str(HERE / "check_macho.py"), str(path), "--exports", exports, *limits]
         return [str(HERE / "check_property_list.py"), str(path), args.windows_pipl, "--entry-point", args.entry_point]
 
+    def bundle_command(bundle):
+        return [str(HERE / "check_bundle.py"), "effect", str(bundle), args.version]
+
+    def zip_command(zip_path):
+        return [str(HERE / "check_zip.py"), str(zip_path), args.bundle, args.ofx_bundle]
+
     failed = False
-    for file, path in (("macho", args.macho), ("rsrc", args.rsrc)):
-        status, output = run(command(file, path))
-        print(f"{'ok' if status == 0 else 'FAIL'} the good {path}: {output.strip()}")
+    for checked in (command("macho", args.macho), command("rsrc", args.rsrc), bundle_command(args.bundle),
+                    zip_command(args.zip)):
+        status, output = run(checked)
+        print(f"{'ok' if status == 0 else 'FAIL'} the good {checked[1]}: {output.strip()}")
         failed |= status != 0
     if failed:
         return 1
+
+    def expect_failure(damage, checked, message):
+        status, output = run(checked)
+        if status == 1 and message in output and "Traceback" not in output:
+            line = next(line for line in output.splitlines() if message in line)
+            print(f"ok {damage}: {line}")
+            return True
+        print(f"FAIL {damage}: expected exit 1 with {message!r}, got {status}:\n{output}")
+        return False
+
     with tempfile.TemporaryDirectory() as scratch:
         for breakage in BREAKAGES:
             damaged, message = breakage.change(good[breakage.file])
             path = pathlib.Path(scratch) / pathlib.Path(getattr(args, breakage.file)).name
             path.write_bytes(damaged)
-            status, output = run(command(breakage.file, path, breakage.extra_export))
-            if status == 1 and message in output and "Traceback" not in output:
-                line = next(line for line in output.splitlines() if message in line)
-                print(f"ok {breakage.damage}: {line}")
-            else:
-                print(f"FAIL {breakage.damage}: expected exit 1 with {message!r}, got {status}:\n{output}")
-                failed = True
+            failed |= not expect_failure(breakage.damage, command(breakage.file, path, breakage.extra_export), message)
+        for damage, change in BUNDLE_BREAKAGES:
+            bundle = pathlib.Path(scratch) / "bundle" / os.path.basename(args.bundle)
+            shutil.rmtree(bundle.parent, ignore_errors=True)
+            shutil.copytree(args.bundle, bundle, symlinks=True)
+            message = change(bundle)
+            failed |= not expect_failure(damage, bundle_command(bundle), message)
+        for damage, change, message in ZIP_BREAKAGES:
+            damaged_zip = pathlib.Path(scratch) / os.path.basename(args.zip)
+            rewritten_zip(args.zip, damaged_zip, change)
+            failed |= not expect_failure(damage, zip_command(damaged_zip), message)
     return 1 if failed else 0
 
 
