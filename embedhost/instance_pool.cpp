@@ -39,6 +39,11 @@ InstancePool::Lease InstancePool::borrow(int width, int height, int depth) {
 }
 
 void InstancePool::releaseBuffers() {
+    // Before the first render there is nothing to give back, and nothing to claim: the process
+    // may still fork and render in the child.
+    if (firstUser_.load() == 0) {
+        return;
+    }
     refuseForkedChild();
     const std::lock_guard<std::mutex> guard(lock_);
     for (const auto &instance : idle_) {
