@@ -30,7 +30,7 @@ endforeach()
 get_filename_component(zig_folder ${ZEPHYRINE_ZIG} DIRECTORY)
 set(libsystem_stub ${zig_folder}/lib/libc/darwin/libSystem.11.tbd)
 
-# x86_64 links are signed only when asked; arm64 ones always are.
+# -adhoc_codesign: x86_64 links are signed only when asked; arm64 ones always are.
 list(JOIN runtime_archives " " runtime_archives)
 set(CMAKE_CXX_CREATE_SHARED_MODULE
     "${ZEPHYRINE_LD64} -arch ${ZEPHYRINE_MACOS_ARCH} -bundle -adhoc_codesign -dead_strip -platform_version macos ${ZEPHYRINE_MACOS_MINIMUM} ${ZEPHYRINE_MACOS_MINIMUM} <LINK_FLAGS> <OBJECTS> -o <TARGET> <LINK_LIBRARIES> ${runtime_archives} ${libsystem_stub}")

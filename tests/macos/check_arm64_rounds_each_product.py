@@ -11,6 +11,8 @@ import re
 import subprocess
 import sys
 
+from report import reported
+
 FUSED = re.compile(r"\s(fmla|fmls|fmadd|fmsub|fnmadd|fnmsub)\s")
 
 
@@ -22,16 +24,12 @@ def main(argv):
     listing = subprocess.run([objdump, "-d", "--macho", "--arch=arm64", binary], capture_output=True, text=True,
                              check=True).stdout
     fused = [line.strip() for line in listing.splitlines() if FUSED.search(line)]
-    if "ret" not in listing:
-        print(f"{binary}: no arm64 code disassembled")
-        return 1
-    for line in fused[:10]:
-        print(f"{binary}: fused: {line}")
+    failures = [f"fused: {line}" for line in fused[:10]]
     if fused:
-        print(f"{binary}: {len(fused)} fused multiply-adds in the arm64 slice")
-        return 1
-    print(f"{binary}: ok, no fused multiply-add in the arm64 slice")
-    return 0
+        failures.append(f"{len(fused)} fused multiply-adds in the arm64 slice")
+    if "ret" not in listing:
+        failures.append("no arm64 code disassembled")
+    return reported(failures, "ok, no fused multiply-add in the arm64 slice", f"{binary}: ")
 
 
 if __name__ == "__main__":

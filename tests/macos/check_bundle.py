@@ -11,6 +11,8 @@ import os
 import plistlib
 import sys
 
+from report import reported
+
 # What each kind of bundle must hold (and nothing more), and what its Info.plist must say.
 KINDS = {
     "effect": {
@@ -68,12 +70,7 @@ def main(argv):
         print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
         return 2
     kind, bundle, version = argv[1:]
-    failures = list(problems(kind, bundle, version))
-    for failure in failures:
-        print(f"{os.path.basename(bundle)}: {failure}")
-    if not failures:
-        print(f"{os.path.basename(bundle)}: ok")
-    return 1 if failures else 0
+    return reported(list(problems(kind, bundle, version)), "ok", f"{os.path.basename(bundle)}: ")
 
 
 if __name__ == "__main__":

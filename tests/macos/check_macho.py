@@ -8,6 +8,7 @@ import sys
 
 import macho
 from binary import FormatError
+from report import reported
 
 ARCHITECTURES = ("x86_64", "arm64")
 SYSTEM_LIBRARY = ("LC_LOAD_DYLIB", "/usr/lib/libSystem.B.dylib")
@@ -125,14 +126,9 @@ def main():
     except OSError as error:
         print(error, file=sys.stderr)
         return 1
-    failures = failures_of(data, args)
-    for failure in failures:
-        print(failure, file=sys.stderr)
-    if failures:
-        return 1
-    print(f"ok: {args.binary}: {', '.join(ARCHITECTURES)} bundles exporting {', '.join(sorted(args.exports))}, "
-          f"needing only libSystem, minimum macOS within limits, ad hoc signed with every page hash matching")
-    return 0
+    return reported(failures_of(data, args),
+                    f"ok: {args.binary}: {', '.join(ARCHITECTURES)} bundles exporting {', '.join(sorted(args.exports))}, "
+                    f"needing only libSystem, minimum macOS within limits, ad hoc signed with every page hash matching")
 
 
 if __name__ == "__main__":

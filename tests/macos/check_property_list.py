@@ -9,6 +9,7 @@ import sys
 
 import resource_file
 from binary import FormatError, unpack
+from report import reported
 
 RESOURCE = ("PiPL", 16000, None)
 SIGNATURE = b"8BIM"
@@ -143,13 +144,8 @@ def main():
             failures = failures_of(rsrc.read(), windows.read(), args.entry_point)
     except OSError as error:
         failures = [str(error)]
-    for failure in failures:
-        print(failure, file=sys.stderr)
-    if failures:
-        return 1
-    print(f"ok: {args.rsrc}: one PiPL resource {RESOURCE[1]} holding the Windows properties of {args.windows_pipl}, "
-          f"the entry point {args.entry_point} for both macOS architectures")
-    return 0
+    return reported(failures, f"ok: {args.rsrc}: one PiPL resource {RESOURCE[1]} holding the Windows properties of "
+                              f"{args.windows_pipl}, the entry point {args.entry_point} for both macOS architectures")
 
 
 if __name__ == "__main__":

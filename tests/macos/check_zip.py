@@ -12,6 +12,8 @@ import stat
 import sys
 import zipfile
 
+from report import reported
+
 INSTALL_MUST_SAY = ("xattr -dr com.apple.quarantine", "/Library/Application Support/Adobe/Common/Plug-ins/7.0/MediaCore",
                     "/Library/OFX/Plugins")
 
@@ -58,12 +60,7 @@ def main(argv):
     if len(argv) != 4:
         print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
         return 2
-    failures = list(problems(argv[1], argv[2:]))
-    for failure in failures:
-        print(f"{os.path.basename(argv[1])}: {failure}")
-    if not failures:
-        print(f"{os.path.basename(argv[1])}: ok")
-    return 1 if failures else 0
+    return reported(list(problems(argv[1], argv[2:])), "ok", f"{os.path.basename(argv[1])}: ")
 
 
 if __name__ == "__main__":
